@@ -1,0 +1,60 @@
+#include "app/app.h"
+
+#include "app/scene_manager.h"
+#include "platform/clock.h"
+#include "platform/speech.h"
+#include "platform/window.h"
+
+#include <cstdio>
+
+namespace {
+
+bool g_quitPosted = false;
+
+void startUp() {
+    g_quitPosted = false;
+}
+
+void frame() {
+    platform::sleepMs(10);
+}
+
+void shutDown() {
+    platform::destroyWindow();
+    platform::closeSpeech();
+}
+
+} // namespace
+
+void postQuit() { g_quitPosted = true; }
+
+void routeTypedChar(const std::string& ch) {
+    (void)ch; // no module takes typed characters yet
+}
+
+int runClient() {
+    startUp();
+    const std::string title = std::string("AshenRefuge ") + APP_VERSION;
+    if (!platform::createWindow(title)) {
+        // Without a window no key can ever be polled: the game would be a silent dead end.
+        std::fputs("Impossible de créer la fenêtre du jeu : AshenRefuge ne peut pas démarrer.\n", stderr);
+        shutDown();
+        return 1;
+    }
+    SceneManager::currentScene = Scene::MENU;
+
+    // One pending event per pass; a frame only when none is waiting. The quit
+    // request is seen once the events before it have been handled.
+    for (;;) {
+        platform::WindowEvent event;
+        if (platform::pollWindowEvent(event)) {
+            if (event.type == platform::WindowEventType::Close) postQuit();
+            else routeTypedChar(event.text);
+            continue;
+        }
+        if (g_quitPosted) break;
+        frame();
+    }
+    shutDown();
+    return 0;
+}

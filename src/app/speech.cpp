@@ -1,0 +1,112 @@
+#include "app/speech.h"
+
+#include "platform/speech.h"
+
+#include <vector>
+
+uint32_t lastActionTime = 0;
+uint32_t lastMoveTime = 0;
+
+namespace {
+
+constexpr int kCategoryCount = 5;
+const char* const kHistNames[kCategoryCount] = {"Global", "Radio", "Équipe", "Message privé", "Jeu"};
+
+std::vector<std::string> g_hist[kCategoryCount];
+int32_t g_histCursor[kCategoryCount] = {-1, -1, -1, -1, -1};
+HistoryCategory g_histCat = HistoryCategory::GLOBAL;
+bool gLocalIsDead = false;
+
+bool isValidUtf8(const std::string& s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        size_t len;
+        uint32_t cp;
+        if (c < 0x80) { len = 1; cp = c; }
+        else if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
+        else return false;
+        if (i + len > s.size()) return false;
+        for (size_t k = 1; k < len; ++k) {
+            unsigned char cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        static const uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += len;
+    }
+    return true;
+}
+
+void histPush(int category, const std::string& text) {
+    if (text.empty()) return;
+    auto& list = g_hist[category];
+    list.push_back(text);
+    if (list.size() > static_cast<size_t>(HIST_MAX)) list.erase(list.begin());
+    g_histCursor[category] = static_cast<int32_t>(list.size()) - 1;
+}
+
+void histClampCursor(int category) {
+    const auto& list = g_hist[category];
+    int32_t& cursor = g_histCursor[category];
+    if (list.empty()) cursor = -1;
+    else if (cursor < 0 || cursor >= static_cast<int32_t>(list.size()))
+        cursor = static_cast<int32_t>(list.size()) - 1;
+}
+
+int selected() { return static_cast<int>(g_histCat); }
+
+} // namespace
+
+void say(const std::string& text) {
+    if (text.empty()) return;
+    // The Windows conversion this replaces refused malformed UTF-8 outright;
+    // a speech engine fed such bytes may read garbage, so it stays silent.
+    if (!isValidUtf8(text)) return;
+    platform::speak(text);
+}
+
+void historyAdd(HistoryCategory category, const std::string& text) {
+    int cat = static_cast<int>(category);
+    if (cat < 0 || cat >= kCategoryCount) return;
+    histPush(cat, text);
+    if (category != HistoryCategory::GLOBAL) histPush(static_cast<int>(HistoryCategory::GLOBAL), text);
+}
+
+void historyCycleCategory(bool forward) {
+    int cat = forward ? (selected() + 1) % kCategoryCount : (selected() + kCategoryCount - 1) % kCategoryCount;
+    g_histCat = static_cast<HistoryCategory>(cat);
+    histClampCursor(cat);
+    if (g_hist[cat].empty()) say(std::string("Historique ") + kHistNames[cat] + " vide.");
+    else say(std::string("Historique ") + kHistNames[cat] + ".");
+}
+
+void historyNavigate(bool forward) {
+    int cat = selected();
+    histClampCursor(cat);
+    const auto& list = g_hist[cat];
+    if (list.empty()) {
+        say("Historique vide.");
+        return;
+    }
+    int32_t& cursor = g_histCursor[cat];
+    if (forward) {
+        if (cursor < static_cast<int32_t>(list.size()) - 1) ++cursor;
+    } else if (cursor > 0) {
+        --cursor;
+    }
+    say(list[cursor]);
+}
+
+void historyAnnounceCurrent() {
+    int cat = selected();
+    histClampCursor(cat);
+    if (g_hist[cat].empty()) say(std::string("Historique ") + kHistNames[cat] + " vide.");
+    else say(std::string("Historique ") + kHistNames[cat] + ". " + g_hist[cat][g_histCursor[cat]]);
+}
+
+void setLocalDead(bool dead) { gLocalIsDead = dead; }
+bool isLocalDead() { return gLocalIsDead; }

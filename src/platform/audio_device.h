@@ -1,0 +1,72 @@
+#pragma once
+// The 3D audio device: samples (whole files in memory, played through
+// short-lived playbacks) and streams (decoded as they play), volume and
+// pitch, slides that run on their own, and 3D placement.
+//
+// Handles are 32-bit; 0 means none or failure. A stream handle is also a
+// playback handle; a sample handle is not (ask sampleGetChannel for one).
+// Axes are left-handed: x to the right, y up, z to the front.
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+constexpr uint32_t AUDIO_LOOP = 4;
+constexpr uint32_t AUDIO_3D = 8;
+
+constexpr int AUDIO_ATTRIB_FREQ = 1; // playback rate in Hz
+constexpr int AUDIO_ATTRIB_VOL = 2;  // linear volume 0..1
+
+constexpr int AUDIO_3D_NORMAL = 0;
+constexpr int AUDIO_3D_OFF = 2; // relative to the listener, at its position
+
+constexpr int AUDIO_STOPPED = 0;
+constexpr int AUDIO_PLAYING = 1;
+constexpr int AUDIO_STALLED = 2;
+constexpr int AUDIO_PAUSED = 3;
+
+constexpr uint64_t AUDIO_ERROR_LENGTH = ~uint64_t(0);
+
+struct AudioVector {
+    float x = 0, y = 0, z = 0;
+};
+
+// Default device, 44100 Hz, 3D. False when no device could be opened; every
+// later call is then harmless and every load fails.
+bool audioInit();
+void audioSet3DAlgorithm(int algorithm); // 0 = the device's default
+void audioFree();
+
+// flags: 0 or AUDIO_3D. At most maxPlaybacks playbacks of it at once.
+uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags);
+// flags: 0, AUDIO_LOOP, or AUDIO_LOOP | AUDIO_3D.
+uint32_t streamCreateFile(const std::string& path, uint32_t flags);
+// A new playback of the sample; 0 when all its playbacks are busy.
+uint32_t sampleGetChannel(uint32_t sample);
+bool sampleFree(uint32_t sample);
+bool streamFree(uint32_t stream);
+
+// restart: from the start; otherwise a paused playback resumes where it stopped.
+bool channelPlay(uint32_t channel, bool restart);
+bool channelPause(uint32_t channel);
+bool channelStop(uint32_t channel);
+int channelIsActive(uint32_t channel); // AUDIO_STOPPED .. AUDIO_PAUSED
+
+bool channelSetAttribute(uint32_t channel, int attrib, float value);
+bool channelGetAttribute(uint32_t channel, int attrib, float* value);
+// Moves the attribute to value over ms milliseconds, on the device's own thread.
+bool channelSlideAttribute(uint32_t channel, int attrib, float value, uint32_t ms);
+
+// Lengths and positions in bytes of 16-bit PCM in the file's channel layout.
+uint64_t channelGetLength(uint32_t channel); // AUDIO_ERROR_LENGTH on failure
+uint64_t channelGetPosition(uint32_t channel);
+bool channelSetPosition(uint32_t channel, uint64_t bytes);
+
+// mode AUDIO_3D_NORMAL or AUDIO_3D_OFF; a negative distance leaves that value unchanged.
+bool channelSet3DAttributes(uint32_t channel, int mode, float minDistance, float maxDistance);
+bool channelSet3DPosition(uint32_t channel, const AudioVector& position);
+bool set3DListener(const AudioVector& position, const AudioVector& front, const AudioVector& top);
+// Pending 3D changes take effect.
+void apply3D();
+
+} // namespace platform

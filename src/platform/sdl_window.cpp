@@ -1,0 +1,140 @@
+// Window, typed characters and key state on SDL2.
+#include "platform/keyboard.h"
+#include "platform/window.h"
+
+#include <SDL.h>
+
+#include <deque>
+
+namespace platform {
+namespace {
+
+SDL_Window* g_window = nullptr;
+std::deque<WindowEvent> g_pending;
+
+void paintBlack() {
+    if (SDL_Surface* surface = SDL_GetWindowSurface(g_window)) {
+        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+        SDL_UpdateWindowSurface(g_window);
+    }
+}
+
+// SDL may hand several characters in one text event (an input method, a paste);
+// the core takes them one at a time.
+void queueCharacters(const char* text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+        size_t len = 1;
+        if (*p >= 0xF0) len = 4;
+        else if (*p >= 0xE0) len = 3;
+        else if (*p >= 0xC0) len = 2;
+        size_t avail = 0;
+        while (avail < len && p[avail]) ++avail;
+        g_pending.push_back({WindowEventType::Char, std::string(reinterpret_cast<const char*>(p), avail)});
+        p += avail;
+    }
+}
+
+SDL_Scancode scancodeFor(int vk) {
+    if (vk >= 'A' && vk <= 'Z') return SDL_GetScancodeFromKey(SDLK_a + (vk - 'A'));
+    if (vk == '0') return SDL_SCANCODE_0;
+    if (vk >= '1' && vk <= '9') return static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (vk - '1'));
+    if (vk >= VK_F1 && vk <= VK_F1 + 11) return static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + (vk - VK_F1));
+    if (vk >= VK_F1 + 12 && vk <= VK_F24)
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_F13 + (vk - VK_F1 - 12));
+    switch (vk) {
+    case VK_BACK: return SDL_SCANCODE_BACKSPACE;
+    case VK_TAB: return SDL_SCANCODE_TAB;
+    case VK_RETURN: return SDL_SCANCODE_RETURN;
+    case VK_ESCAPE: return SDL_SCANCODE_ESCAPE;
+    case VK_SPACE: return SDL_SCANCODE_SPACE;
+    case VK_PRIOR: return SDL_SCANCODE_PAGEUP;
+    case VK_NEXT: return SDL_SCANCODE_PAGEDOWN;
+    case VK_END: return SDL_SCANCODE_END;
+    case VK_HOME: return SDL_SCANCODE_HOME;
+    case VK_LEFT: return SDL_SCANCODE_LEFT;
+    case VK_UP: return SDL_SCANCODE_UP;
+    case VK_RIGHT: return SDL_SCANCODE_RIGHT;
+    case VK_DOWN: return SDL_SCANCODE_DOWN;
+    case VK_INSERT: return SDL_SCANCODE_INSERT;
+    case VK_DELETE: return SDL_SCANCODE_DELETE;
+    case VK_LSHIFT: return SDL_SCANCODE_LSHIFT;
+    case VK_RSHIFT: return SDL_SCANCODE_RSHIFT;
+    case VK_LCONTROL: return SDL_SCANCODE_LCTRL;
+    case VK_RCONTROL: return SDL_SCANCODE_RCTRL;
+    case VK_LMENU: return SDL_SCANCODE_LALT;
+    case VK_RMENU: return SDL_SCANCODE_RALT;
+    default: return SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+} // namespace
+
+bool createWindow(const std::string& title) {
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                800, 600, SDL_WINDOW_SHOWN);
+    if (!g_window) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    paintBlack();
+    SDL_StartTextInput();
+    return true;
+}
+
+void destroyWindow() {
+    if (!g_window) return;
+    SDL_StopTextInput();
+    SDL_DestroyWindow(g_window);
+    g_window = nullptr;
+    g_pending.clear();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+}
+
+bool pollWindowEvent(WindowEvent& event) {
+    if (!g_window) return false;
+    SDL_Event e;
+    while (g_pending.empty() && SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_QUIT: g_pending.push_back({WindowEventType::Close, {}}); break;
+        case SDL_TEXTINPUT: queueCharacters(e.text.text); break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+                g_pending.push_back({WindowEventType::Close, {}});
+            else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+                paintBlack();
+            break;
+        default: break;
+        }
+    }
+    if (g_pending.empty()) return false;
+    event = std::move(g_pending.front());
+    g_pending.pop_front();
+    return true;
+}
+
+bool windowHasFocus() {
+    if (!g_window) return false;
+    SDL_PumpEvents();
+    return SDL_GetKeyboardFocus() == g_window;
+}
+
+bool isKeyDown(int vk) {
+    if (!g_window) return false;
+    SDL_PumpEvents();
+    const Uint8* state = SDL_GetKeyboardState(nullptr);
+    switch (vk) {
+    case VK_SHIFT: return state[SDL_SCANCODE_LSHIFT] || state[SDL_SCANCODE_RSHIFT];
+    case VK_CONTROL: return state[SDL_SCANCODE_LCTRL] || state[SDL_SCANCODE_RCTRL];
+    case VK_MENU: return state[SDL_SCANCODE_LALT] || state[SDL_SCANCODE_RALT];
+    case VK_RETURN: return state[SDL_SCANCODE_RETURN] || state[SDL_SCANCODE_KP_ENTER];
+    default: break;
+    }
+    SDL_Scancode sc = scancodeFor(vk);
+    return sc != SDL_SCANCODE_UNKNOWN && state[sc];
+}
+
+} // namespace platform
