@@ -90,9 +90,17 @@ TEST_F(X11Input, HeldKeysReadDownWhileHeld) {
 }
 
 TEST_F(X11Input, TypedCharactersArriveOneByOne) {
-    xdo("type --delay 30 '!é'");
+    xdo("type --delay 30 '!?'");
     std::vector<std::string> chars = collectChars(2);
     ASSERT_EQ(chars.size(), 2u);
     EXPECT_EQ(chars[0], "!");
-    EXPECT_EQ(chars[1], "é");
+    EXPECT_EQ(chars[1], "?");
+}
+
+TEST_F(X11Input, AccentedCharacterArrivesWhole) {
+    xdo("type --delay 30 'éà'");
+    std::vector<std::string> chars = collectChars(2);
+    ASSERT_EQ(chars.size(), 2u);
+    EXPECT_EQ(chars[0], "é");
+    EXPECT_EQ(chars[1], "à");
 }
