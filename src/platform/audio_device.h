@@ -31,17 +31,32 @@ struct AudioVector {
     float x = 0, y = 0, z = 0;
 };
 
-// Default device, 44100 Hz, 3D. False when no device could be opened; every
-// later call is then harmless and every load fails.
+// Default device, 44100 Hz, 3D, HRTF where the device accepts it. False
+// when no device could be opened; every later call is then harmless and
+// every load fails. It prints nothing: the caller reports the failure.
 bool audioInit();
 void audioSet3DAlgorithm(int algorithm); // 0 = the device's default
 void audioFree();
+
+// For tests and benchmarks: a device that mixes into memory instead of a
+// sound card (stereo, 44100 Hz). Nothing is heard until audioRenderLoopback
+// mixes it, and the device's time (slides, stream refills, the end of a
+// playback) advances with the frames rendered; no thread of its own runs.
+bool audioInitLoopback(bool hrtf);
+// Mixes `frames` frames of interleaved stereo 32-bit float (left, right).
+bool audioRenderLoopback(float* out, uint32_t frames);
+bool audioHrtfEnabled();
+// One pass of the device's own work: refills streams, advances slides and
+// notices ended playbacks. The device's thread runs it every 10 ms.
+void audioPump();
 
 // flags: 0 or AUDIO_3D. At most maxPlaybacks playbacks of it at once.
 uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags);
 // flags: 0, AUDIO_LOOP, or AUDIO_LOOP | AUDIO_3D.
 uint32_t streamCreateFile(const std::string& path, uint32_t flags);
-// A new playback of the sample; 0 when all its playbacks are busy.
+// A new playback of the sample; 0 when all its playbacks are busy (playing
+// or paused). A stopped playback's place may be taken by a new one, and its
+// old handle then fails.
 uint32_t sampleGetChannel(uint32_t sample);
 bool sampleFree(uint32_t sample);
 bool streamFree(uint32_t stream);
@@ -59,10 +74,13 @@ bool channelSlideAttribute(uint32_t channel, int attrib, float value, uint32_t m
 
 // Lengths and positions in bytes of 16-bit PCM in the file's channel layout.
 uint64_t channelGetLength(uint32_t channel); // AUDIO_ERROR_LENGTH on failure
-uint64_t channelGetPosition(uint32_t channel);
+uint64_t channelGetPosition(uint32_t channel); // AUDIO_ERROR_LENGTH on failure
 bool channelSetPosition(uint32_t channel, uint64_t bytes);
 
-// mode AUDIO_3D_NORMAL or AUDIO_3D_OFF; a negative distance leaves that value unchanged.
+// Only playbacks loaded with AUDIO_3D can be placed; the others play centred
+// and these calls fail on them. Changes wait for apply3D.
+// mode AUDIO_3D_NORMAL or AUDIO_3D_OFF; a negative mode or distance leaves
+// that value unchanged. Distance gain: min/d between the two, constant beyond.
 bool channelSet3DAttributes(uint32_t channel, int mode, float minDistance, float maxDistance);
 bool channelSet3DPosition(uint32_t channel, const AudioVector& position);
 bool set3DListener(const AudioVector& position, const AudioVector& front, const AudioVector& top);
