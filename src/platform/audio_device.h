@@ -39,9 +39,10 @@ void audioSet3DAlgorithm(int algorithm); // 0 = the device's default
 void audioFree();
 
 // For tests and benchmarks: a device that mixes into memory instead of a
-// sound card (stereo, 44100 Hz). Nothing is heard until audioRenderLoopback
-// mixes it, and the device's time (slides, stream refills, the end of a
-// playback) advances with the frames rendered; no thread of its own runs.
+// sound card (stereo, 44100 Hz, HRTF if asked and available). No thread of
+// its own runs: the caller alternates audioPump and audioRenderLoopback of
+// about 10 ms, as the device's thread and the sound card would. The device's
+// time, which slides follow, is the audio rendered so far.
 bool audioInitLoopback(bool hrtf);
 // Mixes `frames` frames of interleaved stereo 32-bit float (left, right).
 bool audioRenderLoopback(float* out, uint32_t frames);
