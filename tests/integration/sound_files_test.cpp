@@ -1,0 +1,115 @@
+// The placeholder sound set as the client meets it: every file of the table
+// is a plain WAV in Sounds/ beside the executable, each one its own sound, of
+// a length that suits its use, and the real device loads all 86 of them.
+#include "audio/playback.h"
+#include "audio/sound_registry.h"
+#include "platform/audio_device.h"
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+namespace {
+
+struct Wav {
+    bool ok = false;
+    int format = 0, channels = 0, bits = 0;
+    uint32_t rate = 0;
+    std::string data;
+    double seconds() const { return ok && rate ? double(data.size()) / (rate * channels * bits / 8) : 0; }
+};
+
+uint32_t le(const std::string& s, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + size_t(i)]);
+    return v;
+}
+
+Wav readWav(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Wav w;
+    if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return w;
+    bool fmt = false;
+    for (size_t at = 12; at + 8 <= s.size();) {
+        const std::string id = s.substr(at, 4);
+        const uint32_t size = le(s, at + 4, 4);
+        if (at + 8 + size > s.size()) break;
+        if (id == "fmt " && size >= 16) {
+            w.format = int(le(s, at + 8, 2));
+            w.channels = int(le(s, at + 10, 2));
+            w.rate = le(s, at + 12, 4);
+            w.bits = int(le(s, at + 22, 2));
+            fmt = true;
+        } else if (id == "data") {
+            w.data = s.substr(at + 8, size);
+            w.ok = fmt;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return w;
+}
+
+std::string folder() {
+    const std::string exe = platform::executablePath();
+    return exe.substr(0, exe.find_last_of('/'));
+}
+
+} // namespace
+
+TEST(SoundFiles, EveryFileOfTheTableIsAPlainWavOfItsOwn) {
+    std::set<std::string> contents;
+    for (const SoundDef& d : soundTable()) {
+        SCOPED_TRACE(d.file);
+        const Wav w = readWav(folder() + "/" + d.file);
+        ASSERT_TRUE(w.ok);
+        EXPECT_EQ(w.format, 1); // PCM
+        EXPECT_EQ(w.channels, 1);
+        EXPECT_EQ(w.bits, 16);
+        EXPECT_FALSE(w.data.empty());
+        EXPECT_TRUE(contents.insert(w.data).second) << "same sound as another file";
+
+        const std::string name = d.name;
+        if (name == "music_intro") {
+            // It ends by itself, after the two sentences said at 2 and 4 s.
+            EXPECT_GE(w.seconds(), 5.0);
+            EXPECT_LE(w.seconds(), 8.0);
+        } else if (d.flags & platform::AUDIO_LOOP) {
+            EXPECT_GE(w.seconds(), 1.0);
+            EXPECT_LE(w.seconds(), 8.0);
+        } else {
+            EXPECT_LE(w.seconds(), 3.0); // game over and single sounds
+        }
+        if (name.rfind("ui_", 0) == 0) {
+            EXPECT_LE(w.seconds(), 0.2);
+        }
+    }
+}
+
+TEST(SoundFiles, TheRealDeviceLoadsAllOfThemAtStartUp) {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    testing::internal::CaptureStderr();
+    initAudio();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the silent device did not open";
+    EXPECT_EQ(g_baseDir, folder());
+    for (const SoundDef& d : soundTable()) EXPECT_TRUE(hasSound(d.name)) << d.name;
+
+    // A stream's length is the file's own.
+    const uint32_t intro = getSoundHandle("music_intro");
+    EXPECT_EQ(platform::channelGetLength(intro), readWav(folder() + "/Sounds/Music/intro.wav").data.size());
+    playSound("music_intro", -1, -1);
+    EXPECT_TRUE(isChannelPlaying(intro));
+    playSound("step_zombie_1", 3, 4);
+    ASSERT_EQ(g_active.size(), 1u);
+    EXPECT_TRUE(isChannelPlaying(g_active[0].handle));
+
+    cleanupAudio();
+    for (const SoundDef& d : soundTable()) EXPECT_FALSE(hasSound(d.name)) << d.name;
+}

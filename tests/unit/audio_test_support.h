@@ -1,0 +1,39 @@
+#pragma once
+// Shared start for the audio engine's tests: fresh doubles, the device open,
+// every file of the sound table present in the fake executable's folder.
+#include "audio/playback.h"
+#include "audio/sound_registry.h"
+#include "fake_audio.h"
+#include "fake_platform.h"
+#include "fake_process.h"
+
+#include <set>
+#include <string>
+
+namespace audio_test {
+
+// Where the double puts the executable, hence the sounds.
+inline const std::string SOUNDS = "/opt/ashen/";
+
+// Every file of the table exists (samples `sampleMs` long, streams
+// `streamMs`) except those in `missing`; then the client's start-up.
+inline void startAudio(uint32_t sampleMs = 1000, uint32_t streamMs = 4000,
+                       const std::set<std::string>& missing = {}) {
+    fake::reset();
+    fake::audio::reset();
+    fake::process::reset();
+    for (const SoundDef& d : soundTable())
+        if (!missing.count(d.name))
+            fake::audio::addFile(SOUNDS + d.file, d.type == SOUND_STREAM ? streamMs : sampleMs);
+    initAudio();
+}
+
+inline void setLevel(AudioChannel c, float level) { audioChannels[c].volume = level; }
+
+// The newest live playback of a sound's file.
+inline fake::audio::Playback newestOf(const std::string& file) {
+    auto list = fake::audio::playbacksOf(SOUNDS + file);
+    return list.empty() ? fake::audio::Playback{} : list.back();
+}
+
+} // namespace audio_test
