@@ -1,6 +1,7 @@
 #include "audio/volume.h"
 
 #include "app/speech.h"
+#include "audio/playback.h"
 #include "net/save_file.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ int percentOf(float level) {
 }
 
 // Sounds that follow the level while they play are re-levelled here.
-void refreshPlayingVolumes() {}
+void refreshPlayingVolumes() { refreshActiveVolumes(); }
 
 int g_menuMusicIdx = 1;
 bool g_inited = false;
