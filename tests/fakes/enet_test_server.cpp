@@ -1,0 +1,141 @@
+#include "enet_test_server.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+thread_local EnetTestServer* t_servicing = nullptr;
+}
+
+EnetTestServer::EnetTestServer(uint16_t port, uint32_t bindWaitMs) {
+    enet_initialize();
+    ENetAddress address{};
+    enet_address_set_host_ip(&address, "127.0.0.1");
+    address.port = port;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(bindWaitMs);
+    while (!(host_ = enet_host_create(&address, 8, 2, 0, 0))) {
+        if (port == 0 || std::chrono::steady_clock::now() >= deadline) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    port_ = host_->address.port;
+    host_->intercept = &EnetTestServer::intercept;
+    thread_ = std::thread([this] { run(); });
+}
+
+EnetTestServer::~EnetTestServer() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (host_) enet_host_destroy(host_);
+    enet_deinitialize();
+}
+
+int EnetTestServer::intercept(ENetHost*, ENetEvent*) {
+    EnetTestServer* self = t_servicing;
+    if (!self) return 0;
+    int left = self->dropLeft_.load();
+    while (left > 0) {
+        if (self->dropLeft_.compare_exchange_weak(left, left - 1)) return 1; // lost
+    }
+    return 0;
+}
+
+void EnetTestServer::run() {
+    t_servicing = this;
+    while (!stop_) {
+        std::deque<std::function<void()>> commands;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            commands.swap(commands_);
+        }
+        for (auto& command : commands) command();
+        ENetEvent event;
+        int result = enet_host_service(host_, &event, 2);
+        while (result > 0) {
+            record(event);
+            result = enet_host_check_events(host_, &event);
+        }
+    }
+    t_servicing = nullptr;
+}
+
+void EnetTestServer::record(const ENetEvent& event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    switch (event.type) {
+    case ENET_EVENT_TYPE_CONNECT:
+        peers_.push_back(event.peer);
+        ++connects_;
+        break;
+    case ENET_EVENT_TYPE_DISCONNECT:
+        peers_.erase(std::remove(peers_.begin(), peers_.end(), event.peer), peers_.end());
+        ++disconnects_;
+        break;
+    case ENET_EVENT_TYPE_RECEIVE: {
+        Received packet;
+        if (event.packet->dataLength > 0)
+            packet.bytes.assign(reinterpret_cast<const char*>(event.packet->data), event.packet->dataLength);
+        packet.channel = event.channelID;
+        packet.reliable = (event.packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0;
+        packets_.push_back(std::move(packet));
+        enet_packet_destroy(event.packet);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void EnetTestServer::post(std::function<void()> command) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    commands_.push_back(std::move(command));
+}
+
+void EnetTestServer::dropIncoming(int datagrams) { dropLeft_ = datagrams; }
+
+void EnetTestServer::sendRaw(const std::string& bytes) {
+    post([this, bytes] {
+        for (ENetPeer* peer : peers_) {
+            ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+            if (enet_peer_send(peer, 0, packet) < 0) enet_packet_destroy(packet);
+        }
+        enet_host_flush(host_);
+    });
+}
+
+void EnetTestServer::disconnectClients() {
+    post([this] {
+        for (ENetPeer* peer : peers_) enet_peer_disconnect(peer, 0);
+        enet_host_flush(host_);
+    });
+}
+
+std::vector<EnetTestServer::Received> EnetTestServer::received() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return packets_;
+}
+
+std::vector<std::string> EnetTestServer::packets() {
+    std::vector<std::string> bytes;
+    for (const Received& packet : received()) bytes.push_back(packet.bytes);
+    return bytes;
+}
+
+int EnetTestServer::connects() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return connects_;
+}
+
+int EnetTestServer::disconnects() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return disconnects_;
+}
+
+bool EnetTestServer::waitUntil(const std::function<bool()>& condition, uint32_t ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}

@@ -1,0 +1,145 @@
+// The connection's life over real ENet on 127.0.0.1: connecting on a lossy
+// or dead port, the server going away, reconnecting, and the receive path.
+#include "app/scene_manager.h"
+#include "enet_test_server.h"
+#include "fake_platform.h"
+#include "net/connection.h"
+#include "net/outgoing.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long msSince(Clock::time_point start) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// Runs frames of network service (real time) until `condition` holds.
+bool serviceUntil(const std::function<bool()>& condition, uint32_t ms) {
+    const auto start = Clock::now();
+    for (;;) {
+        updateNetworkStatus();
+        if (condition()) return true;
+        if (msSince(start) >= static_cast<long>(ms)) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+long countSpoken(const std::string& text) {
+    return std::count(fake::spoken().begin(), fake::spoken().end(), text);
+}
+
+class Connection : public testing::Test {
+protected:
+    void SetUp() override { fake::reset(); }
+    void TearDown() override { disconnectFromServer(); }
+};
+
+} // namespace
+
+TEST_F(Connection, ServerDropIsSpokenOnceAndLaterSendsGoNowhere) {
+    EnetTestServer server;
+    ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
+    ASSERT_TRUE(server.waitUntil([&] { return server.connects() == 1; }, 2000));
+    SceneManager::currentScene = Scene::LOBBY;
+
+    server.disconnectClients();
+    ASSERT_TRUE(serviceUntil([] { return countSpoken("Serveur deconnecte.") > 0; }, 3000));
+    serviceUntil([] { return false; }, 300);
+    EXPECT_EQ(countSpoken("Serveur deconnecte."), 1);
+    EXPECT_EQ(fake::spoken().size(), 1u);
+    EXPECT_EQ(SceneManager::currentScene, Scene::LOBBY);
+
+    // Kept until the player leaves; sending into the dead connection loses
+    // the message without leaking it.
+    EXPECT_NE(client, nullptr);
+    EXPECT_NE(serverPeer, nullptr);
+    sendShoot();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(server.packets().empty());
+
+    // A new connection works without closing the dead one first.
+    ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
+    sendReload();
+    EXPECT_TRUE(server.waitUntil([&] { return !server.packets().empty(); }, 2000));
+    EXPECT_EQ(server.packets(), std::vector<std::string>{std::string("RELOAD", 7)});
+}
+
+TEST_F(Connection, DeadPortFailsWithinFiveSecondsAndALaterAttemptSucceeds) {
+    uint16_t port;
+    {
+        EnetTestServer probe; // a port nobody listens on once it is gone
+        ASSERT_TRUE(probe.listening());
+        port = probe.port();
+    }
+    const auto start = Clock::now();
+    EXPECT_FALSE(connectToServer("127.0.0.1", port));
+    const long took = msSince(start);
+    EXPECT_GE(took, 4900);
+    EXPECT_LE(took, 6500);
+    EXPECT_EQ(client, nullptr);
+    EXPECT_EQ(serverPeer, nullptr);
+    EXPECT_TRUE(fake::spoken().empty()) << "the caller speaks the failure";
+
+    EnetTestServer server(port, 2000);
+    ASSERT_TRUE(server.listening());
+    EXPECT_TRUE(connectToServer("127.0.0.1", port));
+    EXPECT_TRUE(server.waitUntil([&] { return server.connects() == 1; }, 2000));
+}
+
+TEST_F(Connection, LostConnectRequestsAreSentAgain) {
+    EnetTestServer server;
+    server.dropIncoming(2); // the first request and its first resend
+    const auto start = Clock::now();
+    EXPECT_TRUE(connectToServer("127.0.0.1", server.port()));
+    EXPECT_LT(msSince(start), 5000);
+    sendShoot();
+    EXPECT_TRUE(server.waitUntil([&] { return server.packets().size() == 1; }, 2000));
+}
+
+TEST_F(Connection, UnknownHostFailsAtOnce) {
+    const auto start = Clock::now();
+    EXPECT_FALSE(connectToServer("nom-inconnu.invalid", PORT_MAIN));
+    EXPECT_LT(msSince(start), 4900);
+    EXPECT_EQ(client, nullptr);
+}
+
+TEST_F(Connection, ConnectingAgainClosesTheOldConnection) {
+    EnetTestServer first;
+    EnetTestServer second;
+    ASSERT_TRUE(connectToServer("127.0.0.1", first.port()));
+    ASSERT_TRUE(connectToServer("127.0.0.1", second.port()));
+    EXPECT_TRUE(first.waitUntil([&] { return first.disconnects() == 1; }, 2000))
+        << "the first server is told at once, not after its time-out";
+    sendAction();
+    EXPECT_TRUE(second.waitUntil([&] { return second.packets().size() == 1; }, 2000));
+    EXPECT_TRUE(first.packets().empty());
+
+    disconnectFromServer();
+    EXPECT_EQ(client, nullptr);
+    EXPECT_EQ(serverPeer, nullptr);
+    EXPECT_TRUE(second.waitUntil([&] { return second.disconnects() == 1; }, 2000));
+    updateNetworkStatus(); // nothing to service, nothing to crash
+}
+
+TEST_F(Connection, ReceivedMessagesAreReadUpToTheirFirstNulInArrivalOrder) {
+    EnetTestServer server;
+    ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
+    ASSERT_TRUE(server.waitUntil([&] { return server.connects() == 1; }, 2000));
+
+    server.sendRaw("SAY:sans terminateur");
+    server.sendRaw(std::string("SAY:avant\0SAY:apres", 19));
+    server.sendRaw("");
+    server.sendRaw(std::string(1, '\0'));
+    server.send("SAY:" + std::string(100000, 'a'));
+    server.send("SAY:dernier");
+    ASSERT_TRUE(serviceUntil([] { return fake::lastSpoken() == "dernier"; }, 3000));
+    const std::vector<std::string> expected = {"sans terminateur", "avant", std::string(100000, 'a'), "dernier"};
+    EXPECT_EQ(fake::spoken(), expected);
+}
