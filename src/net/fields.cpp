@@ -1,0 +1,77 @@
+#include "net/fields.h"
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Consumes a run of digits; false when the value passes `limit`.
+bool readDigits(FieldCursor& cursor, uint64_t limit, uint64_t& value) {
+    value = 0;
+    bool fits = true;
+    while (cursor.pos < cursor.text.size() && isDigit(cursor.text[cursor.pos])) {
+        if (fits) {
+            value = value * 10 + static_cast<uint64_t>(cursor.text[cursor.pos] - '0');
+            if (value > limit) fits = false;
+        }
+        ++cursor.pos;
+    }
+    return fits;
+}
+
+} // namespace
+
+FieldCursor fieldsAfter(std::string_view message, size_t keywordLength) {
+    FieldCursor cursor;
+    cursor.pos = keywordLength < message.size() ? keywordLength : message.size();
+    // A line break ends the message: nothing after it is a field.
+    size_t end = message.find_first_of("\r\n", cursor.pos);
+    cursor.text = message.substr(0, end);
+    return cursor;
+}
+
+std::string readName(FieldCursor& cursor) {
+    size_t start = cursor.pos;
+    size_t end = cursor.text.find(':', start);
+    if (end == std::string_view::npos) end = cursor.text.size();
+    cursor.pos = end < cursor.text.size() ? end + 1 : end;
+    return std::string(cursor.text.substr(start, end - start));
+}
+
+bool readInt(FieldCursor& cursor, int32_t& value) {
+    value = 0;
+    size_t start = cursor.pos;
+    bool negative = false;
+    if (start < cursor.text.size() && (cursor.text[start] == '-' || cursor.text[start] == '+')) {
+        negative = cursor.text[start] == '-';
+        ++cursor.pos;
+    }
+    if (cursor.pos >= cursor.text.size() || !isDigit(cursor.text[cursor.pos])) {
+        cursor.pos = start; // a lone sign is not a number
+        return false;
+    }
+    uint64_t magnitude = 0;
+    const uint64_t limit = negative ? uint64_t(INT32_MAX) + 1 : uint64_t(INT32_MAX);
+    if (!readDigits(cursor, limit, magnitude)) return false;
+    value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
+                     : static_cast<int32_t>(magnitude);
+    return true;
+}
+
+bool readUint32(FieldCursor& cursor, uint32_t& value) {
+    value = 0;
+    if (cursor.pos >= cursor.text.size() || !isDigit(cursor.text[cursor.pos])) return false;
+    uint64_t v = 0;
+    if (!readDigits(cursor, UINT32_MAX, v)) return false;
+    value = static_cast<uint32_t>(v);
+    return true;
+}
+
+void skipSeparator(FieldCursor& cursor) {
+    if (cursor.pos < cursor.text.size()) ++cursor.pos;
+}
+
+std::string readRest(FieldCursor& cursor) {
+    size_t start = cursor.pos;
+    cursor.pos = cursor.text.size();
+    return std::string(cursor.text.substr(start));
+}
