@@ -1,6 +1,8 @@
 #include "app/app.h"
 
 #include "app/scene_manager.h"
+#include "audio/volume.h"
+#include "net/save_file.h"
 #include "platform/clock.h"
 #include "platform/speech.h"
 #include "platform/window.h"
@@ -13,6 +15,8 @@ bool g_quitPosted = false;
 
 void startUp() {
     g_quitPosted = false;
+    initIdentity();
+    initVolumeManager();
 }
 
 void frame() {
