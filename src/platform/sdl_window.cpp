@@ -1,5 +1,6 @@
 // Window, typed characters and key state on SDL2.
 #include "platform/keyboard.h"
+#include "platform/layout.h"
 #include "platform/window.h"
 
 #include <SDL.h>
@@ -135,6 +136,13 @@ bool isKeyDown(int vk) {
     }
     SDL_Scancode sc = scancodeFor(vk);
     return sc != SDL_SCANCODE_UNKNOWN && state[sc];
+}
+
+// The physical keys of layout.h are SDL scancodes.
+bool isPhysicalKeyDown(int key) {
+    if (!g_window || key <= SDL_SCANCODE_UNKNOWN || key >= SDL_NUM_SCANCODES) return false;
+    SDL_PumpEvents();
+    return SDL_GetKeyboardState(nullptr)[key] != 0;
 }
 
 } // namespace platform
