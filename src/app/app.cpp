@@ -2,6 +2,7 @@
 
 #include "app/scene_manager.h"
 #include "audio/volume.h"
+#include "input/key_bindings.h"
 #include "net/save_file.h"
 #include "platform/clock.h"
 #include "platform/speech.h"
@@ -17,6 +18,7 @@ void startUp() {
     g_quitPosted = false;
     initIdentity();
     initVolumeManager();
+    KeyBindingManager::init();
 }
 
 void frame() {
