@@ -62,12 +62,16 @@ uint32_t sampleGetChannel(uint32_t sample);
 bool sampleFree(uint32_t sample);
 bool streamFree(uint32_t stream);
 
-// restart: from the start; otherwise a paused playback resumes where it stopped.
+// restart: from the start; otherwise a paused playback resumes where it
+// stopped, a stopped one goes on from its position (from the start once it
+// has played to its end) and a playing one is left alone.
 bool channelPlay(uint32_t channel, bool restart);
 bool channelPause(uint32_t channel);
 bool channelStop(uint32_t channel);
 int channelIsActive(uint32_t channel); // AUDIO_STOPPED .. AUDIO_PAUSED
 
+// Volume is kept within 0..1; a rate of 0 means the file's own. Setting an
+// attribute ends a slide of it.
 bool channelSetAttribute(uint32_t channel, int attrib, float value);
 bool channelGetAttribute(uint32_t channel, int attrib, float* value);
 // Moves the attribute to value over ms milliseconds, on the device's own thread.
