@@ -1,10 +1,14 @@
 #include "app/app.h"
 
+#include "app/intro.h"
 #include "app/scene_manager.h"
+#include "audio/playback.h"
 #include "audio/volume.h"
+#include "input/input_dispatch.h"
 #include "input/key_bindings.h"
 #include "net/save_file.h"
 #include "platform/clock.h"
+#include "platform/keyboard.h"
 #include "platform/speech.h"
 #include "platform/window.h"
 
@@ -18,14 +22,24 @@ void startUp() {
     g_quitPosted = false;
     initIdentity();
     initVolumeManager();
+    initAudio();
     KeyBindingManager::init();
 }
 
 void frame() {
+    // In the background only the sleep runs: no key polling, no intro progress.
+    if (platform::windowHasFocus()) {
+        if (!introPhase2Done || introFading) {
+            updateIntro();
+            if (platform::isKeyDown(VK_RETURN)) skipIntro();
+        }
+        if (introPhase2Done) updateInputs();
+    }
     platform::sleepMs(10);
 }
 
 void shutDown() {
+    cleanupAudio();
     platform::destroyWindow();
     platform::closeSpeech();
 }
@@ -47,6 +61,8 @@ int runClient() {
         shutDown();
         return 1;
     }
+    startIntro();
+    // The menu is initialised when the intro ends.
     SceneManager::currentScene = Scene::MENU;
 
     // One pending event per pass; a frame only when none is waiting. The quit

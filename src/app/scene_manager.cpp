@@ -1,5 +1,7 @@
 #include "app/scene_manager.h"
 
+#include "scenes/menu.h"
+
 Scene SceneManager::currentScene = Scene::MENU;
 Scene SceneManager::previousScene = Scene::MENU;
 Scene SceneManager::nextScene = Scene::MENU;
@@ -8,5 +10,7 @@ void SceneManager::switchScene(Scene target) {
     if (target == currentScene) return;
     nextScene = target;
     previousScene = currentScene;
+    if (currentScene == Scene::MENU) cleanupMenuScene();
     currentScene = target;
+    if (target == Scene::MENU) initMenuScene();
 }

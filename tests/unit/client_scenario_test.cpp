@@ -1,0 +1,188 @@
+// The offline client as a player hears it: intro, main menu, options, music choice.
+#include "app/intro.h"
+#include "app/scene_manager.h"
+#include "audio/volume.h"
+#include "client_test_support.h"
+#include "scenes/menu.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* kWelcome = "Bienvenue sur Ashen Refuge !";
+const char* kSecond = "Pour survivre : écoutez, tirez, et courrez.";
+
+using Spoken = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(ClientTest, ReturnAtOneSecondSkipsBothSentences) {
+    press(VK_RETURN, 1000);
+    Spoken atSkip;
+    fake::at(1015, [&] { atSkip = fake::spoken(); });
+    closeAt(6000);
+    EXPECT_EQ(runClient(), 0);
+    EXPECT_EQ(atSkip, Spoken{"Menu principal."});
+    EXPECT_EQ(fake::spoken(), Spoken{"Menu principal."}) << "no intro sentence after the skip";
+}
+
+TEST_F(ClientTest, ReturnAtThreeSecondsKeepsOnlyTheWelcome) {
+    press(VK_RETURN, 3000);
+    closeAt(8000);
+    runClient();
+    EXPECT_EQ(fake::spoken(), (Spoken{kWelcome, "Menu principal."}));
+}
+
+TEST_F(ClientTest, IntroPlayedOutHandsOverWhenItsMusicEnds) {
+    Spoken beforeEnd;
+    fake::at(kIntroMusicMs - 20, [&] { beforeEnd = fake::spoken(); });
+    bool fadedOut = false;
+    int menuMusicStarts = 0;
+    fake::at(kIntroMusicMs + 1000, [&] {
+        fadedOut = hIntro == 0 && !introFading;
+        menuMusicStarts = starts("music_menu_1");
+    });
+    closeAt(kIntroMusicMs + 1200);
+    runClient();
+    EXPECT_EQ(beforeEnd, (Spoken{kWelcome, kSecond}));
+    EXPECT_EQ(fake::spoken(), (Spoken{kWelcome, kSecond, "Menu principal."}));
+    EXPECT_TRUE(fadedOut) << "the intro music is stopped once its fade is done";
+    EXPECT_EQ(menuMusicStarts, 1);
+}
+
+TEST_F(ClientTest, IntroWaitsInTheBackgroundAndCatchesUpAtOnce) {
+    fake::setForeground(false);
+    Spoken inBackground{"unset"};
+    fake::at(4990, [&] { inBackground = fake::spoken(); });
+    fake::at(5000, [] { fake::setForeground(true); });
+    Spoken firstFrame;
+    fake::at(5005, [&] { firstFrame = fake::spoken(); });
+    closeAt(5500);
+    runClient();
+    EXPECT_TRUE(inBackground.empty());
+    EXPECT_EQ(firstFrame, (Spoken{kWelcome, kSecond})) << "both sentences fall due in one frame";
+}
+
+TEST_F(ClientTest, ReturnHeldThroughTheEndOfTheIntroIsNotAConfirmation) {
+    withIdentity();
+    press(VK_RETURN, 1000, 195);
+    closeAt(1600);
+    runClient();
+    EXPECT_EQ(count("Sélection du serveur. Serveur Principal"), 0u);
+}
+
+TEST_F(ClientTest, ReturnStillHeldAfterTheGapConfirms) {
+    withIdentity();
+    press(VK_RETURN, 1000, 260);
+    closeAt(1600);
+    runClient();
+    EXPECT_EQ(count("Sélection du serveur. Serveur Principal"), 1u);
+}
+
+TEST_F(ClientTest, MainMenuWithoutIdentityOffersAnAccountAndWraps) {
+    press(VK_RETURN, 100);
+    press(VK_UP, 400);
+    press(VK_DOWN, 700);
+    press(VK_RETURN, 1000); // "Créer un compte" needs the server: only its sound for now
+    closeAt(1300);
+    runClient();
+    EXPECT_EQ(fake::spoken(), (Spoken{"Menu principal.", "Quitter", "Créer un compte"}));
+    EXPECT_EQ(menuOptions, (std::vector<std::string>{"Créer un compte", "Options", "Quitter"}));
+}
+
+TEST_F(ClientTest, MainMenuWithIdentityOpensTheServerList) {
+    withIdentity();
+    press(VK_RETURN, 100);
+    press(VK_DOWN, 400);
+    press(VK_DOWN, 700);
+    press(VK_DOWN, 1000);
+    press(VK_RETURN, 1300); // opens the server list
+    press(VK_DOWN, 1600);
+    press(VK_ESCAPE, 1900);
+    closeAt(2200);
+    runClient();
+    EXPECT_EQ(fake::spoken(),
+              (Spoken{"Menu principal.", "Options", "Quitter", "Connexion au serveur",
+                      "Sélection du serveur. Serveur Principal", "Serveur de Test",
+                      "Connexion au serveur"}));
+}
+
+TEST_F(ClientTest, OptionsAndBackKeepTheMenuMusicRunning) {
+    press(VK_RETURN, 100);  // skip the intro
+    press(VK_DOWN, 400);    // Options
+    press(VK_RETURN, 700);  // go to the options screen
+    Scene inOptions = Scene::INTRO;
+    fake::at(800, [&] { inOptions = SceneManager::currentScene; });
+    press(VK_DOWN, 1000);   // Retour
+    press(VK_RETURN, 1300); // back to the menu
+    int musicStarts = 0, musicState = -1;
+    fake::at(1590, [&] {
+        musicStarts = starts("music_menu_1");
+        musicState = stateOf("music_menu_1");
+    });
+    closeAt(1600);
+    runClient();
+    EXPECT_EQ(inOptions, Scene::OPTIONS);
+    EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
+    EXPECT_EQ(fake::spoken(), (Spoken{"Menu principal.", "Options", "Options.", "Retour",
+                                      "Menu principal.", "Menu principal"}));
+    EXPECT_EQ(musicStarts, 1) << "the music was not restarted";
+    EXPECT_EQ(musicState, platform::AUDIO_PLAYING);
+}
+
+TEST_F(ClientTest, MusicChoiceAuditionsRestoresAndStores) {
+    press(VK_RETURN, 100);  // skip the intro
+    press(VK_DOWN, 400);    // Options
+    press(VK_RETURN, 700);  // options screen, on "Changer la musique du menu principal"
+    press(VK_RETURN, 1000); // music choice: Musique 1
+    press(VK_DOWN, 1300);   // Musique 2
+    press(VK_ESCAPE, 1600); // back to the stored music
+    int twoStarts = -1, oneStartsAfterEscape = -1;
+    fake::at(1620, [&] {
+        twoStarts = starts("music_menu_2");
+        oneStartsAfterEscape = starts("music_menu_1");
+    });
+    press(VK_RETURN, 1900); // music choice again
+    press(VK_DOWN, 2200);
+    press(VK_DOWN, 2500);   // Musique 3
+    press(VK_RETURN, 2800); // store it
+    int threeState = -1;
+    fake::at(3090, [&] { threeState = stateOf("music_menu_3"); });
+    closeAt(3100);
+    runClient();
+    EXPECT_EQ(twoStarts, 1);
+    EXPECT_EQ(oneStartsAfterEscape, 3) << "menu start, choice start, Escape restart";
+    EXPECT_EQ(fake::lastSpoken(), "Musique 3 sélectionnée");
+    EXPECT_EQ(count("Options"), 2u);
+    EXPECT_EQ(getMenuMusicIndex(), 3);
+    EXPECT_EQ(threeState, platform::AUDIO_PLAYING) << "the chosen music keeps playing";
+    PlayerProfile saved;
+    int savedMusic = 0;
+    std::vector<float> savedVolumes;
+    ASSERT_TRUE(loadSave(saved, savedMusic, savedVolumes));
+    EXPECT_EQ(savedMusic, 3);
+}
+
+TEST_F(ClientTest, StoredMenuMusicPlaysAtTheNextStart) {
+    setMenuMusicIndex(4);
+    press(VK_RETURN, 100);
+    int four = 0, one = 0;
+    fake::at(390, [&] {
+        four = starts("music_menu_4");
+        one = starts("music_menu_1");
+    });
+    closeAt(400);
+    runClient();
+    EXPECT_EQ(four, 1);
+    EXPECT_EQ(one, 0);
+}
+
+TEST_F(ClientTest, QuitEndsTheLoopAndReleasesEverything) {
+    press(VK_RETURN, 100);
+    press(VK_UP, 400); // Quitter
+    press(VK_RETURN, 700);
+    EXPECT_EQ(runClient(), 0);
+    EXPECT_LT(fake::now(), 1000u);
+    EXPECT_FALSE(fake::windowOpen());
+    EXPECT_FALSE(fake::audio::initialised()) << "the audio device is freed at shut-down";
+}
