@@ -6,6 +6,7 @@
 #include "net/fields.h"
 #include "net/save_file.h"
 #include "platform/clock.h"
+#include "scenes/menu.h"
 
 #include <string_view>
 
@@ -73,7 +74,15 @@ void onAuthFail(FieldCursor& f) {
 }
 
 void onRegisterOk(FieldCursor&) {
-    SceneManager::switchScene(Scene::MENU);
+    if (SceneManager::currentScene == Scene::MENU) {
+        // The account now exists: the menu offers to connect instead of creating one.
+        isSelectingServer = false;
+        isSelectingMenuMusic = false;
+        menuSelection = 0;
+        refreshMenuEntries();
+    } else {
+        SceneManager::switchScene(Scene::MENU);
+    }
     say("Compte créé et enregistré.");
     playFlat("ui_valid");
 }

@@ -7,6 +7,7 @@
 #include "fake_platform.h"
 #include "net/incoming.h"
 #include "net/save_file.h"
+#include "scenes/menu.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +90,8 @@ TEST_F(Incoming, LoginResultsAreHeardFiledAndFailureReturnsToTheMenu) {
     SceneManager::currentScene = Scene::LOBBY;
     handleIncomingPacket("AUTH_FAIL:Mot de passe incorrect.");
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
-    EXPECT_EQ(fake::lastSpoken(), "Connexion échouée. Mot de passe incorrect.");
+    // The menu announces itself first, so the reason is heard to its end.
+    EXPECT_EQ(fake::spoken(), (Strings{"Menu principal.", "Connexion échouée. Mot de passe incorrect."}));
     EXPECT_EQ(played().back(), "ui_back");
     EXPECT_EQ(newestIn(HistoryCategory::GAME), "Connexion échouée. Mot de passe incorrect.");
 
@@ -105,9 +107,10 @@ TEST_F(Incoming, AccountAndPseudoMessages) {
     EXPECT_EQ(played().back(), "ui_back");
 
     SceneManager::currentScene = Scene::MAISON;
+    fake::clearSpoken();
     handleIncomingPacket("REGISTER_OK:bienvenue");
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
-    EXPECT_EQ(fake::lastSpoken(), "Compte créé et enregistré.");
+    EXPECT_EQ(fake::spoken(), (Strings{"Menu principal.", "Compte créé et enregistré."}));
     EXPECT_EQ(played().back(), "ui_valid");
 
     handleIncomingPacket("USERNAME_FAIL:trop long");
@@ -131,6 +134,22 @@ TEST_F(Incoming, AccountAndPseudoMessages) {
     EXPECT_TRUE(fake::spoken().empty());
     EXPECT_EQ(played().size(), sounds);
     EXPECT_EQ(newestIn(HistoryCategory::GLOBAL), "") << "account messages are not filed";
+}
+
+TEST_F(Incoming, RegistrationInTheMenuRebuildsItWithoutReenteringIt) {
+    ASSERT_TRUE(saveIdentity(PlayerProfile{"Zoé", std::string(64, 'e'), std::string(64, 'c'), "F"}));
+    menuOptions = {"Créer un compte", "Options", "Quitter"};
+    isSelectingServer = true;
+    isSelectingMenuMusic = true;
+    menuSelection = 2;
+    handleIncomingPacket("REGISTER_OK");
+    EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
+    EXPECT_FALSE(isSelectingServer);
+    EXPECT_FALSE(isSelectingMenuMusic);
+    EXPECT_EQ(menuSelection, 0);
+    EXPECT_EQ(menuOptions.front(), "Connexion au serveur");
+    EXPECT_EQ(fake::spoken(), Strings{"Compte créé et enregistré."});
+    EXPECT_EQ(played(), Strings{"ui_valid"}) << "no menu music restart";
 }
 
 TEST_F(Incoming, LobbyPresenceAndFunctionKeyReplies) {
