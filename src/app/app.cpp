@@ -6,6 +6,8 @@
 #include "audio/volume.h"
 #include "input/input_dispatch.h"
 #include "input/key_bindings.h"
+#include "input/text_input.h"
+#include "net/connection.h"
 #include "net/save_file.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
@@ -27,6 +29,7 @@ void startUp() {
 }
 
 void frame() {
+    updateNetworkStatus();
     // In the background only the sleep runs: no key polling, no intro progress.
     if (platform::windowHasFocus()) {
         if (!introPhase2Done || introFading) {
@@ -39,6 +42,7 @@ void frame() {
 }
 
 void shutDown() {
+    disconnectFromServer();
     cleanupAudio();
     platform::destroyWindow();
     platform::closeSpeech();
@@ -49,7 +53,17 @@ void shutDown() {
 void postQuit() { g_quitPosted = true; }
 
 void routeTypedChar(const std::string& ch) {
-    (void)ch; // no module takes typed characters yet
+    if (TextInput::isActive()) {
+        TextInput::handleChar(ch);
+        return;
+    }
+    const Scene scene = SceneManager::currentScene;
+    if (scene != Scene::LOBBY && scene != Scene::MAISON) return;
+    // A character bound to both chats opens the radio.
+    if (KeyBindingManager::matchesChar("CHAT_RADIO_OPEN", ch))
+        TextInput::begin(TextInputMode::CHAT_RADIO, "Radio. Tapez votre message puis Entrée.", "", 200);
+    else if (KeyBindingManager::matchesChar("CHAT_TEAM_OPEN", ch))
+        TextInput::begin(TextInputMode::CHAT_TEAM, "Équipe. Tapez votre message puis Entrée.", "", 200);
 }
 
 int runClient() {

@@ -5,6 +5,7 @@
 #include "audio/playback.h"
 #include "audio/volume.h"
 #include "input/key_bindings.h"
+#include "input/text_input.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "scenes/maison.h"
@@ -247,6 +248,20 @@ void updateInputs() {
     p.canAct = p.now - lastActionTime > kActionGap;
     p.scene = SceneManager::currentScene;
 
+    if (TextInput::isActive()) {
+        // While an entry is open it takes every key, the volume keys included.
+        if (!p.canAct) return;
+        static const int kEditingKeys[] = {VK_ESCAPE, VK_RETURN, VK_LEFT, VK_RIGHT, VK_UP,
+                                           VK_DOWN,   VK_BACK,   VK_DELETE, VK_HOME, VK_END};
+        for (int vk : kEditingKeys) {
+            if (held(vk)) {
+                TextInput::handleKey(vk);
+                lastActionTime = p.now;
+                break;
+            }
+        }
+        return;
+    }
     if (isConfirmingExit) {
         handleConfirmExitInputs();
         return;

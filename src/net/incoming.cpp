@@ -74,6 +74,15 @@ void onAuthFail(FieldCursor& f) {
 }
 
 void onRegisterOk(FieldCursor&) {
+    // Only an account this client asked for replaces the saved identity: a stray
+    // answer must not wipe it.
+    if (!g_registerEmail.empty()) {
+        myProfile.username = g_registerUsername;
+        myProfile.email = g_registerEmail;
+        myProfile.passHash = g_registerPassHash;
+        myProfile.gender = g_registerGender.empty() ? "M" : g_registerGender;
+        saveIdentity(myProfile);
+    }
     if (SceneManager::currentScene == Scene::MENU) {
         // The account now exists: the menu offers to connect instead of creating one.
         isSelectingServer = false;

@@ -6,6 +6,9 @@
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "audio/volume.h"
+#include "input/text_input.h"
+#include "net/connection.h"
+#include "net/outgoing.h"
 #include "net/save_file.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
@@ -26,6 +29,11 @@ bool isSelectingServer = false;
 bool isConfirmingExit = false;
 bool isSelectingMenuMusic = false;
 int32_t g_currentMenuMusicIdx = 0;
+std::string g_accessPassForLogin;
+std::string g_registerUsername;
+std::string g_registerEmail;
+std::string g_registerPassHash;
+std::string g_registerGender;
 
 namespace {
 
@@ -56,11 +64,28 @@ void menuNavigate(int delta) {
 void menuConfirm() {
     playSound("ui_valid", -1, -1);
     if (isSelectingServer) {
-        // Both servers are reached through the network layer, which comes with online play.
-        if (serverSelection == 2) {
+        switch (serverSelection) {
+        case 0:
+            say("Connexion au serveur principal...");
+            if (connectToServer(HOSTNAME, PORT_MAIN)) {
+                isSelectingServer = false;
+                menuStartLoginFlow("");
+            } else {
+                say("Échec de la connexion au serveur principal.");
+            }
+            break;
+        case 1:
+            TextInput::begin(TextInputMode::TEST_SERVER_PASSWORD,
+                             "Mot de passe requis pour le serveur de test. Tapez le mot de passe "
+                             "puis Entrée.",
+                             "", 64);
+            break;
+        case 2:
             isSelectingServer = false;
             if (menuSelection >= 0 && menuSelection < static_cast<int32_t>(menuOptions.size()))
                 say(menuOptions[menuSelection]);
+            break;
+        default: break;
         }
         return;
     }
@@ -70,6 +95,8 @@ void menuConfirm() {
             isSelectingServer = true;
             serverSelection = 0;
             say("Sélection du serveur. " + serverListOptions[0]);
+        } else {
+            menuStartRegisterFlow();
         }
         break;
     case 1:
@@ -99,8 +126,10 @@ void handleConfirmExitInputs() {
         if (confirmSelection == 1) {
             say("Retour");
         } else if (SceneManager::currentScene == Scene::LOBBY) {
+            disconnectFromServer();
             SceneManager::switchScene(Scene::MENU);
         } else if (SceneManager::currentScene == Scene::MAISON) {
+            sendLeaveMaison();
             SceneManager::switchScene(Scene::LOBBY);
         }
         lastActionTime = now;
@@ -111,6 +140,35 @@ void handleConfirmExitInputs() {
         say("Retour");
         lastActionTime = now;
     }
+}
+
+void menuStartLoginFlow(const std::string& accessPass) {
+    g_accessPassForLogin = accessPass;
+    if (myProfile.email.empty()) {
+        TextInput::begin(TextInputMode::LOGIN_EMAIL, "Email du compte. Tapez puis Entrée.", "", 128);
+        return;
+    }
+    if (myProfile.passHash.empty()) {
+        TextInput::begin(TextInputMode::LOGIN_PASSWORD,
+                         "Mot de passe du compte (une seule fois). Tapez puis Entrée.", "", 64);
+        return;
+    }
+    sendAuthLogin(myProfile, myProfile.passHash, g_accessPassForLogin);
+    say("Authentification en cours.");
+}
+
+void menuStartRegisterFlow() {
+    say("Création de compte. Connexion au serveur principal...");
+    if (!connectToServer(HOSTNAME, PORT_MAIN)) {
+        say("Échec de la connexion au serveur principal.");
+        return;
+    }
+    g_accessPassForLogin.clear();
+    g_registerUsername.clear();
+    g_registerEmail.clear();
+    g_registerPassHash.clear();
+    g_registerGender.clear();
+    TextInput::begin(TextInputMode::REGISTER_USERNAME, "Choisis un pseudo. Tapez puis Entrée.", "", 32);
 }
 
 void initMenuScene() {

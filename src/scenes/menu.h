@@ -19,12 +19,23 @@ extern bool isSelectingServer;
 extern bool isConfirmingExit;
 extern bool isSelectingMenuMusic;
 extern int32_t g_currentMenuMusicIdx;
+// The test server's access password for the login being prepared; empty for the main server.
+extern std::string g_accessPassForLogin;
+// Answers collected during account creation; g_registerEmail holds the e-mail's hash once sent.
+extern std::string g_registerUsername;
+extern std::string g_registerEmail;
+extern std::string g_registerPassHash;
+extern std::string g_registerGender;
 
 void refreshMenuEntries();
 void menuNavigate(int delta);
 void menuConfirm();
 // One polling step of the exit confirmation; paces itself.
 void handleConfirmExitInputs();
+
+// Asks for what the saved profile lacks (e-mail, password), or sends the login.
+void menuStartLoginFlow(const std::string& accessPass);
+void menuStartRegisterFlow();
 
 void initMenuScene();
 void cleanupMenuScene();

@@ -1,0 +1,172 @@
+// Logging in and creating an account as a player does it: the real main loop,
+// scripted keys and typing, and a stand-in game server on the main and test ports.
+#include "app/scene_manager.h"
+#include "client_test_support.h"
+#include "enet_test_server.h"
+#include "net/connection.h"
+#include "net/sha256.h"
+#include "scenes/menu.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
+
+class Online : public ClientTest {
+protected:
+    // Typed text arrives as window events at `at`.
+    static void typeAt(uint32_t at, const std::string& text) {
+        fake::at(at, [text] { fake::pushText(text); });
+    }
+    // At `at`, waits (real time) for the server to have received `count`
+    // packets, then lets a reply travel before the client's next frame.
+    void awaitPackets(EnetTestServer& server, uint32_t at, size_t count, const std::string& reply = {}) {
+        fake::at(at, [&server, count, reply] {
+            server.waitUntil([&] { return server.packets().size() >= count; }, 3000);
+            if (!reply.empty()) server.send(reply);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        });
+    }
+};
+
+} // namespace
+
+TEST_F(Online, StoredIdentityLogsInAtOnceAndAFailureReturnsToTheMenu) {
+    EnetTestServer server(PORT_MAIN);
+    ASSERT_TRUE(server.listening());
+    withIdentity();
+    press(VK_RETURN, 100); // skip the intro
+    press(VK_RETURN, 400); // server list
+    press(VK_RETURN, 700); // "Serveur Principal"
+    awaitPackets(server, 800, 1, "AUTH_FAIL:Mot de passe incorrect.");
+    Scene afterFail = Scene::INTRO;
+    fake::at(900, [&] { afterFail = SceneManager::currentScene; });
+    fake::at(1000, [&] { server.disconnectClients(); });
+    fake::at(1010, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+    closeAt(1500);
+    runClient();
+
+    ASSERT_EQ(server.packets().size(), 1u);
+    EXPECT_EQ(server.packets()[0], framed("AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":"));
+    EXPECT_EQ(count("Connexion au serveur principal..."), 1u);
+    EXPECT_EQ(count("Authentification en cours."), 1u);
+    EXPECT_EQ(count("Connexion échouée. Mot de passe incorrect."), 1u);
+    EXPECT_EQ(afterFail, Scene::MENU);
+    EXPECT_EQ(count("Serveur deconnecte."), 1u);
+}
+
+TEST_F(Online, PasswordIsAskedOnceThenOnlyItsHashIsKept) {
+    EnetTestServer server(PORT_MAIN);
+    PlayerProfile p;
+    p.username = "Alice";
+    p.email = "alice@example.org";
+    ASSERT_TRUE(saveIdentity(p));
+    press(VK_RETURN, 100);
+    press(VK_RETURN, 400);
+    press(VK_RETURN, 700);
+    typeAt(800, "sésame");
+    press(VK_RETURN, 1000);
+    awaitPackets(server, 1100, 1);
+    closeAt(1400);
+    runClient();
+
+    EXPECT_EQ(count("Mot de passe du compte (une seule fois). Tapez puis Entrée."), 1u);
+    const std::string hash = sha256Hex("sésame");
+    ASSERT_EQ(server.packets().size(), 1u);
+    EXPECT_EQ(server.packets()[0], framed("AUTH_LOGIN:alice@example.org:" + hash + ":"));
+    EXPECT_EQ(loadIdentity().passHash, hash);
+    EXPECT_EQ(readFile("save.dat").find("sésame"), std::string::npos) << "the password is kept nowhere";
+}
+
+TEST_F(Online, AccountCreationSendsHashesAndStoresTheNewIdentity) {
+    EnetTestServer server(PORT_MAIN);
+    press(VK_RETURN, 100); // skip the intro
+    press(VK_RETURN, 400); // "Créer un compte": connects, asks for a pseudo
+    typeAt(500, "Zoé");
+    press(VK_RETURN, 700);
+    typeAt(800, "  Zoe@Exemple.FR ");
+    press(VK_RETURN, 1000);
+    typeAt(1100, "mot de passe");
+    press(VK_RETURN, 1300);
+    press(VK_RIGHT, 1600); // Féminin
+    press(VK_RETURN, 1900);
+    awaitPackets(server, 2000, 1, "REGISTER_OK");
+    closeAt(2300);
+    runClient();
+
+    ASSERT_EQ(server.packets().size(), 1u);
+    const std::string emailHash = sha256Hex("zoe@exemple.fr");
+    const std::string passHash = sha256Hex("mot de passe");
+    EXPECT_EQ(server.packets()[0], framed("AUTH_REGISTER:" + emailHash + ":Zoé:" + passHash + ":F"));
+    EXPECT_EQ(count("Création du compte en cours."), 1u);
+    EXPECT_EQ(fake::lastSpoken(), "Compte créé et enregistré.");
+    EXPECT_EQ(menuOptions[0], "Connexion au serveur");
+    PlayerProfile saved = loadIdentity();
+    EXPECT_EQ(saved.username, "Zoé");
+    EXPECT_EQ(saved.email, emailHash) << "the plain address is dropped";
+    EXPECT_EQ(saved.passHash, passHash);
+    EXPECT_EQ(saved.gender, "F");
+}
+
+TEST_F(Online, TestServerTakesTheTypedPasswordAsAccessPass) {
+    EnetTestServer server(PORT_TEST);
+    withIdentity();
+    press(VK_RETURN, 100);
+    press(VK_RETURN, 400);
+    press(VK_DOWN, 700);   // "Serveur de Test"
+    press(VK_RETURN, 1000);
+    typeAt(1100, "clé");
+    press(VK_RETURN, 1300);
+    awaitPackets(server, 1400, 1);
+    closeAt(1600);
+    runClient();
+
+    EXPECT_EQ(count("Mot de passe requis pour le serveur de test. Tapez le mot de passe puis Entrée."), 1u);
+    EXPECT_EQ(count("Connexion au serveur de test."), 1u);
+    ASSERT_EQ(server.packets().size(), 1u);
+    EXPECT_EQ(server.packets()[0], framed("AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":clé"));
+    EXPECT_FALSE(isSelectingServer);
+}
+
+TEST_F(Online, ChatKeysOpenTheEntriesOnlyOnTheMaps) {
+    EnetTestServer server(PORT_MAIN);
+    withIdentity();
+    press(VK_RETURN, 100);
+    press(VK_RETURN, 400);
+    press(VK_RETURN, 700); // logged in
+    typeAt(800, "!");      // in the menu: nothing
+    fake::at(900, [] { SceneManager::currentScene = Scene::LOBBY; });
+    typeAt(1000, "!salut");
+    press(VK_RETURN, 1200);
+    typeAt(1300, "*");
+    typeAt(1400, "on y va");
+    press(VK_RETURN, 1600);
+    awaitPackets(server, 1700, 3);
+    closeAt(1900);
+    runClient();
+
+    auto packets = server.packets();
+    ASSERT_EQ(packets.size(), 3u);
+    EXPECT_EQ(packets[1], framed("CHAT_RADIO:salut"));
+    EXPECT_EQ(packets[2], framed("CHAT_TEAM:on y va"));
+    EXPECT_EQ(count("Radio. Tapez votre message puis Entrée."), 1u);
+    EXPECT_EQ(count("Équipe. Tapez votre message puis Entrée."), 1u);
+}
+
+TEST_F(Online, UnreachableServerIsSaidAndTheListStaysOpen) {
+    withIdentity();
+    press(VK_RETURN, 100);
+    press(VK_RETURN, 400);
+    press(VK_RETURN, 700); // nobody listens on the main port
+    closeAt(1000);
+    const auto start = std::chrono::steady_clock::now();
+    runClient();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(count("Échec de la connexion au serveur principal."), 1u);
+    EXPECT_TRUE(isSelectingServer);
+    EXPECT_LT(waited, std::chrono::seconds(8));
+}
