@@ -22,29 +22,18 @@ void onSecondChanceReady(FieldCursor&) { playFlat("cloche"); }
 
 // --- chat: the name ends at the first ':', the text may hold more of them.
 
-void onChatRadio(FieldCursor& f) {
+// Spoken as "<label> <name> dit : <text>", kept as "<label> <name> : <text>".
+void receiveChat(FieldCursor& f, const char* label, const char* sound, HistoryCategory category) {
     std::string name = readName(f);
     std::string text = readRest(f);
-    playFlat("chat");
-    say("Radio " + name + " dit : " + text);
-    historyAdd(HistoryCategory::RADIO, "Radio " + name + " : " + text);
+    playFlat(sound);
+    say(std::string(label) + " " + name + " dit : " + text);
+    historyAdd(category, std::string(label) + " " + name + " : " + text);
 }
 
-void onChatTeam(FieldCursor& f) {
-    std::string name = readName(f);
-    std::string text = readRest(f);
-    playFlat("chat");
-    say("Équipe " + name + " dit : " + text);
-    historyAdd(HistoryCategory::TEAM, "Équipe " + name + " : " + text);
-}
-
-void onChatMpFrom(FieldCursor& f) {
-    std::string name = readName(f);
-    std::string text = readRest(f);
-    playFlat("mp");
-    say("MP " + name + " dit : " + text);
-    historyAdd(HistoryCategory::PRIVATE, "MP " + name + " : " + text);
-}
+void onChatRadio(FieldCursor& f) { receiveChat(f, "Radio", "chat", HistoryCategory::RADIO); }
+void onChatTeam(FieldCursor& f) { receiveChat(f, "Équipe", "chat", HistoryCategory::TEAM); }
+void onChatMpFrom(FieldCursor& f) { receiveChat(f, "MP", "mp", HistoryCategory::PRIVATE); }
 
 void onChatMpTo(FieldCursor& f) {
     std::string name = readName(f);

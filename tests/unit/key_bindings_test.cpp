@@ -3,6 +3,7 @@
 #include "platform/keyboard.h"
 #include "fake_layout.h"
 #include "fake_platform.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,31 +29,16 @@ const char* const ALL_ACTIONS[] = {
     "VOL_CH_PREV",      "VOL_CH_NEXT",     "VOL_MASTER_UP",  "VOL_MASTER_DOWN", "AUDIO_DEBUG",
 };
 
-class KeyBindings : public testing::Test {
+class KeyBindings : public TempFolder {
 protected:
     void SetUp() override {
+        TempFolder::SetUp();
         fake::reset();
         fake::clearLayout();
-        previous_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/ashen_keys_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        std::filesystem::current_path(folder_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
     }
 
-    static void writeConfig(const std::string& content) {
-        std::ofstream out("config.ini", std::ios::binary | std::ios::trunc);
-        out << content;
-    }
-    static std::string readConfig() {
-        std::ifstream in("config.ini", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    static void writeConfig(const std::string& content) { writeFile("config.ini", content); }
+    static std::string readConfig() { return readFile("config.ini"); }
     // Holds exactly these virtual keys.
     static bool pressedWith(const char* action, std::initializer_list<int> vks) {
         fake::releaseAllKeys();
@@ -61,10 +47,6 @@ protected:
         fake::releaseAllKeys();
         return result;
     }
-
-private:
-    std::filesystem::path previous_;
-    std::filesystem::path folder_;
 };
 
 } // namespace
