@@ -209,7 +209,8 @@ struct XkbLayout {
         if (reload) loadKeymap(); // on failure the previous keymap stays
     }
 
-    // Lowest shift level first; on a tie a main-block key beats the keypad.
+    // A main-block key at any level beats the keypad, which many keyboards
+    // lack; then the lowest shift level.
     CharKey search(char32_t cp) {
         const xkb_mod_mask_t shift = modBit(keymap, XKB_MOD_NAME_SHIFT);
         const xkb_mod_mask_t ctrl = modBit(keymap, XKB_MOD_NAME_CTRL);
@@ -218,8 +219,7 @@ struct XkbLayout {
         const xkb_keysym_t target = xkb_utf32_to_keysym(static_cast<uint32_t>(cp));
 
         CharKey best;
-        int bestLevel = 4;
-        bool bestKeypad = true;
+        int bestRank = 8; // keypad * 4 + level
         for (xkb_keycode_t kc = xkb_keymap_min_keycode(keymap); kc <= xkb_keymap_max_keycode(keymap); ++kc) {
             SDL_Scancode sc = scancodeOfKeycode(kc);
             if (sc == SDL_SCANCODE_UNKNOWN) continue;
@@ -227,13 +227,16 @@ struct XkbLayout {
             const xkb_layout_index_t layout = xkb_state_key_get_layout(state, kc);
             if (layout == XKB_LAYOUT_INVALID) continue;
             for (int level = 0; level < 4; ++level) {
-                if (level > bestLevel || (level == bestLevel && (keypad || !bestKeypad))) break;
+                const int rank = (keypad ? 4 : 0) + level;
+                if (rank >= bestRank) break;
                 const xkb_keysym_t* syms = nullptr;
                 int n = xkb_keymap_key_get_syms_by_level(keymap, kc, layout, static_cast<xkb_level_index_t>(level),
                                                          &syms);
                 bool types = false;
+                // Dead keys and keypad navigation keys have no character: 0, never NUL.
                 for (int i = 0; i < n && !types; ++i)
-                    types = (target != XKB_KEY_NoSymbol && syms[i] == target) || xkb_keysym_to_utf32(syms[i]) == cp;
+                    types = (target != XKB_KEY_NoSymbol && syms[i] == target) ||
+                            (cp != 0 && xkb_keysym_to_utf32(syms[i]) == cp);
                 if (!types) continue;
                 xkb_mod_mask_t masks[16];
                 size_t count = xkb_keymap_key_get_mods_for_level(keymap, kc, layout,
@@ -252,8 +255,7 @@ struct XkbLayout {
                 best.shift = (chosen & shift) != 0;
                 best.ctrl = (chosen & ctrl) != 0;
                 best.altGr = (chosen & levelThree) != 0;
-                bestLevel = level;
-                bestKeypad = keypad;
+                bestRank = rank;
                 break;
             }
         }

@@ -63,6 +63,7 @@ TEST(FrenchLayout, LookupFollowsTheLiveKeymap) {
     run("setxkbmap us");
     expectKey("a", SDL_SCANCODE_A, false, false);
     expectKey("!", SDL_SCANCODE_1, true, false);
+    expectKey("*", SDL_SCANCODE_8, true, false); // a keypad is often missing, a main block never
 
     run("setxkbmap fr");
     ASSERT_TRUE(waitForKey("a", SDL_SCANCODE_Q)) << "the switch to AZERTY was not noticed";
@@ -79,7 +80,7 @@ TEST(FrenchLayout, LookupFollowsTheLiveKeymap) {
     expectKey("#", SDL_SCANCODE_3, false, true);
     expectKey("\xE2\x82\xAC", SDL_SCANCODE_E, false, true); // €
     expectKey("*", SDL_SCANCODE_BACKSLASH, false, false);   // main block before the keypad
-    expectKey("/", SDL_SCANCODE_KP_DIVIDE, false, false);   // no Shift beats the main block
+    expectKey("/", SDL_SCANCODE_PERIOD, true, false);       // even with Shift, before the keypad
     expectKey("<", SDL_SCANCODE_NONUSBACKSLASH, false, false);
 
     platform::CharKey untouched;
@@ -88,6 +89,7 @@ TEST(FrenchLayout, LookupFollowsTheLiveKeymap) {
     EXPECT_FALSE(platform::findCharKey("\xC3", untouched));         // not a whole character
     EXPECT_FALSE(platform::findCharKey("ab", untouched));
     EXPECT_FALSE(platform::findCharKey("", untouched));
+    EXPECT_FALSE(platform::findCharKey(std::string(1, '\0'), untouched)); // dead keys type nothing
     EXPECT_EQ(untouched.key, 42);
     run("setxkbmap us");
 }
