@@ -64,7 +64,8 @@ bool streamFree(uint32_t stream);
 
 // restart: from the start; otherwise a paused playback resumes where it
 // stopped, a stopped one goes on from its position (from the start once it
-// has played to its end) and a playing one is left alone.
+// has played to its end) and a playing one is left alone. The first start of
+// a playback, restart or not, is where channelSetPosition put it.
 bool channelPlay(uint32_t channel, bool restart);
 bool channelPause(uint32_t channel);
 bool channelStop(uint32_t channel);

@@ -60,6 +60,7 @@ struct Playback {
     SoundFileInfo info;  // the file's own rate, channels, length
     ALuint source = 0;   // held while playing or paused
     int state = AUDIO_STOPPED;
+    bool started = false; // has been played at least once
     uint64_t frame = 0;  // position while no source holds it
     float volume = 1.0f, freq = 0.0f;
     Slide volSlide, freqSlide;
@@ -603,8 +604,10 @@ bool channelPlay(uint32_t channel, bool restart) {
         return true;
     }
     // A new start: from the beginning, or from where a stopped playback was
-    // left unless it had played to its end.
-    uint64_t from = (restart || p->state != AUDIO_STOPPED) ? 0 : positionFrames(*p);
+    // left unless it had played to its end. A playback's first start, restart
+    // or not, is where channelSetPosition placed it.
+    const bool fromPosition = p->state == AUDIO_STOPPED && (!restart || !p->started);
+    uint64_t from = fromPosition ? positionFrames(*p) : 0;
     if (from >= p->info.frames) from = 0;
     if (!acquireSource(*p)) return false;
     alSourceStop(p->source);
@@ -618,6 +621,7 @@ bool channelPlay(uint32_t channel, bool restart) {
     }
     alSourcePlay(p->source);
     p->state = AUDIO_PLAYING;
+    p->started = true;
     return true;
 }
 

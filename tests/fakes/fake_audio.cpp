@@ -327,7 +327,8 @@ bool channelPlay(uint32_t channel, bool restart) {
     c.restart = restart;
     Play* p = live(channel);
     if (!p) return false;
-    if (restart || p->frame >= double(p->file.frames)) p->frame = 0;
+    // A first start keeps a position set before it, as the device does.
+    if ((restart && p->plays > 0) || p->frame >= double(p->file.frames)) p->frame = 0;
     p->state = AUDIO_PLAYING;
     ++p->plays;
     return c.ok = true;

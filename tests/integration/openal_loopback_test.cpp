@@ -256,6 +256,23 @@ TEST_F(Loopback, PauseKeepsThePositionAndResumeContinuesFromIt) {
     }
 }
 
+TEST_F(Loopback, AFirstStartBeginsWhereThePlaybackWasPlaced) {
+    uint32_t sample = sampleGetChannel(sampleLoad(tone, 16, AUDIO_3D));
+    uint32_t stream = streamCreateFile(tone, 0);
+    for (uint32_t ch : {sample, stream}) {
+        SCOPED_TRACE(ch == sample ? "sample" : "stream");
+        ASSERT_TRUE(channelSetPosition(ch, 4410 * 2));
+        ASSERT_TRUE(channelPlay(ch, true));
+        renderFrames(100);
+        EXPECT_NEAR(double(channelGetPosition(ch)), 2 * 4410 * 2, 441 * 2);
+        // Later restarts go back to the beginning.
+        ASSERT_TRUE(channelPlay(ch, true));
+        renderFrames(100);
+        EXPECT_NEAR(double(channelGetPosition(ch)), 4410 * 2, 441 * 2);
+        ASSERT_TRUE(channelStop(ch));
+    }
+}
+
 TEST_F(Loopback, StreamsLoopWithoutGapAndEndOnlyAtTheirEnd) {
     std::string shortTone = dir + "/short.wav";
     writeTone(shortTone, 300, RATE, 1);

@@ -280,6 +280,7 @@ TEST(Playback, ZombieVoicesVaryAndInstantKillReplacesItself) {
     startAudio();
     std::srand(7);
     std::set<float> rates;
+    size_t offsets = 0;
     for (int i = 0; i < 40; ++i) {
         fake::advance(1500); // the earlier ones have ended
         playSound(i % 2 ? "zombie_groan" : "step_zombie_1", 3, 3);
@@ -288,12 +289,12 @@ TEST(Playback, ZombieVoicesVaryAndInstantKillReplacesItself) {
         EXPECT_LE(p->freq, 44100.0f * 1.03f + 1.0f);
         rates.insert(p->freq);
         if (i % 2 == 0) {
+            // Steps start playing somewhere in their first 15 %.
             EXPECT_LE(p->position, p->length * 15 / 100);
+            offsets += p->position > 0;
         }
     }
     EXPECT_GT(rates.size(), 20u);
-    size_t offsets = 0;
-    for (const auto& c : callsTo("channelSetPosition")) offsets += c.bytes > 0;
     EXPECT_GT(offsets, 10u);
     playSound("death_walker", 3, 3); // no spread for other zombie sounds
     EXPECT_FLOAT_EQ(playback(g_active.back().handle)->freq, 44100.0f);
