@@ -296,6 +296,12 @@ TEST_F(Loopback, StreamsLoopWithoutGapAndEndOnlyAtTheirEnd) {
     renderFrames(100);
     EXPECT_EQ(channelIsActive(once), AUDIO_STOPPED);
     EXPECT_LT(levelsOf(renderFrames(50)).total(), 1e-4);
+    // A fade started once it has ended still runs to its target (the intro waits for it).
+    ASSERT_TRUE(channelSlideAttribute(once, AUDIO_ATTRIB_VOL, 0.0f, 300));
+    renderFrames(320);
+    float v = -1;
+    ASSERT_TRUE(channelGetAttribute(once, AUDIO_ATTRIB_VOL, &v));
+    EXPECT_EQ(v, 0.0f);
 
     // Starved of refills for longer than its queue lasts, a long stream is
     // not over: it carries on once the device's thread catches up.

@@ -61,4 +61,15 @@ TEST(FakeAudio, PlaybacksFollowTheClock) {
     fake::advance(2500);
     EXPECT_EQ(channelIsActive(m), AUDIO_PLAYING);
     EXPECT_EQ(channelGetPosition(m), 22050u * 2);
+
+    // A stream that has ended still fades to its target.
+    uint32_t once = streamCreateFile("music.ogg", 0);
+    ASSERT_TRUE(channelPlay(once, true));
+    fake::advance(2100);
+    ASSERT_EQ(channelIsActive(once), AUDIO_STOPPED);
+    ASSERT_TRUE(channelSlideAttribute(once, AUDIO_ATTRIB_VOL, 0.0f, 800));
+    fake::advance(800);
+    float v = -1;
+    ASSERT_TRUE(channelGetAttribute(once, AUDIO_ATTRIB_VOL, &v));
+    EXPECT_EQ(v, 0.0f);
 }
