@@ -259,8 +259,9 @@ int limitForBus(AudioBus bus) {
 }
 
 float dist2D(int x1, int y1, int x2, int y2) {
-    const float dx = float(x1 - x2);
-    const float dy = float(y1 - y2);
+    // Tiles come from the server: far-apart ones must not overflow an int.
+    const float dx = float(int64_t(x1) - x2);
+    const float dy = float(int64_t(y1) - y2);
     return std::sqrt(dx * dx + dy * dy);
 }
 

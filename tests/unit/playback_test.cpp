@@ -265,6 +265,7 @@ TEST(Playback, Priorities) {
     EXPECT_FLOAT_EQ(computePriority("equip_Epee", AudioBus::WEAPONS, 0, 0), 1.3f);
     EXPECT_FLOAT_EQ(computePriority("ui_nav", AudioBus::UI, -1, -1), 3.0f);
     EXPECT_FLOAT_EQ(computePriority("empty_AK47", AudioBus::WEAPONS, -1, -1), 1.0f);
+    EXPECT_FLOAT_EQ(dist2D(INT32_MAX, 0, -2, 0), 2147483649.0f); // no overflow on odd tiles
 
     // Distances run from the listener's tile.
     updateListenerPosition(5, 5);
