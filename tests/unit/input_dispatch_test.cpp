@@ -3,8 +3,10 @@
 #include "app/scene_manager.h"
 #include "app/speech.h"
 #include "client_test_support.h"
+#include "enet_test_server.h"
 #include "input/input_dispatch.h"
 #include "input/key_bindings.h"
+#include "net/connection.h"
 #include "scenes/maison.h"
 #include "scenes/menu.h"
 
@@ -79,6 +81,25 @@ TEST_F(Dispatch, ExitConfirmationTakesEveryKeyWhileOpen) {
     EXPECT_FALSE(isConfirmingExit);
     EXPECT_EQ(fake::lastSpoken(), "Retour");
     EXPECT_EQ(SceneManager::currentScene, Scene::LOBBY) << "\"Non\" changes nothing";
+
+    // Escape closes it; "Oui" closes the connection and returns to the main menu.
+    EnetTestServer server;
+    ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
+    fake::advance(201);
+    passWith({VK_ESCAPE});
+    fake::advance(200);
+    passWith({VK_ESCAPE});
+    EXPECT_FALSE(isConfirmingExit);
+    EXPECT_EQ(fake::lastSpoken(), "Retour");
+    fake::advance(201);
+    passWith({VK_ESCAPE});
+    fake::advance(200);
+    passWith({VK_UP});
+    fake::advance(200);
+    passWith({VK_RETURN});
+    EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
+    EXPECT_EQ(fake::lastSpoken(), "Menu principal.");
+    EXPECT_EQ(client, nullptr);
 
     // From the house, "Oui" goes back to the lobby.
     SceneManager::currentScene = Scene::MAISON;
