@@ -15,8 +15,8 @@ namespace audio_test {
 // Where the double puts the executable, hence the sounds.
 inline const std::string SOUNDS = "/opt/ashen/";
 
-// Every file of the table exists (samples `sampleMs` long, streams
-// `streamMs`) except those in `missing`; then the client's start-up.
+// Every file of the table but `missing` exists, samples `sampleMs` long and
+// streams `streamMs`; then the client's start-up.
 inline void startAudio(uint32_t sampleMs = 1000, uint32_t streamMs = 4000,
                        const std::set<std::string>& missing = {}) {
     fake::reset();
@@ -29,11 +29,5 @@ inline void startAudio(uint32_t sampleMs = 1000, uint32_t streamMs = 4000,
 }
 
 inline void setLevel(AudioChannel c, float level) { audioChannels[c].volume = level; }
-
-// The newest live playback of a sound's file.
-inline fake::audio::Playback newestOf(const std::string& file) {
-    auto list = fake::audio::playbacksOf(SOUNDS + file);
-    return list.empty() ? fake::audio::Playback{} : list.back();
-}
 
 } // namespace audio_test

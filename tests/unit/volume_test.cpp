@@ -8,6 +8,8 @@
 
 namespace {
 
+using V = std::vector<float>;
+
 class Volume : public TempFolder {
 protected:
     void SetUp() override {
@@ -18,13 +20,23 @@ protected:
     }
 };
 
-float level(AudioChannel c) { return audioChannels.at(c).volume; }
+// The eight levels in channel order.
+V levels() {
+    V v;
+    for (const auto& [channel, info] : audioChannels) v.push_back(info.volume);
+    return v;
+}
+
+void expectNear(const V& got, const V& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-6) << "channel " << i;
+}
 
 struct Save {
     bool ok = false;
     PlayerProfile profile;
     int index = -1;
-    std::vector<float> volumes;
+    V volumes;
 };
 
 Save readSave() {
@@ -35,97 +47,66 @@ Save readSave() {
 
 } // namespace
 
-TEST_F(Volume, LevelsStayWithinRangeAndAreSpoken) {
+TEST_F(Volume, KeysChangeLevelsWithinRangeAndSpeakThem) {
     initVolumeManager();
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(level(static_cast<AudioChannel>(i)), 1.0f);
-
+    EXPECT_EQ(levels(), V(8, 1.0f));
     adjustMasterChannel(+0.05f);
     EXPECT_EQ(fake::lastSpoken(), "Volume principal 100 pourcent");
-    EXPECT_EQ(level(AudioChannel::MASTER), 1.0f);
     adjustMasterChannel(-0.05f);
     EXPECT_EQ(fake::lastSpoken(), "Volume principal 95 pourcent");
-    adjustMasterChannel(-0.05f);
-    adjustMasterChannel(-0.05f);
-    adjustMasterChannel(-0.05f);
+    for (int i = 0; i < 3; ++i) adjustMasterChannel(-0.05f);
     EXPECT_EQ(fake::lastSpoken(), "Volume principal 80 pourcent") << "float steps must not be heard as 79";
 
     // The selected channel is Ambiances at first; it alone moves.
     for (int i = 0; i < 25; ++i) adjustSelectedChannel(-0.05f);
     EXPECT_EQ(fake::lastSpoken(), "0 pourcent");
-    EXPECT_EQ(level(AudioChannel::AMBIANCE), 0.0f);
-    EXPECT_EQ(level(AudioChannel::WEAPONS), 1.0f);
     adjustSelectedChannel(+0.05f);
     EXPECT_EQ(fake::lastSpoken(), "5 pourcent");
     for (int i = 0; i < 18; ++i) adjustSelectedChannel(+0.05f);
     EXPECT_EQ(fake::lastSpoken(), "95 pourcent");
-
     // Every change is saved at once, in channel order.
-    const Save s = readSave();
-    ASSERT_TRUE(s.ok);
-    ASSERT_EQ(s.volumes.size(), 8u);
-    EXPECT_NEAR(s.volumes[0], 0.8f, 1e-6);
-    EXPECT_NEAR(s.volumes[1], 0.95f, 1e-6);
-    EXPECT_EQ(s.volumes[2], 1.0f);
-}
+    expectNear(readSave().volumes, {0.8f, 0.95f, 1, 1, 1, 1, 1, 1});
+    EXPECT_NEAR(getFinalVolume(AudioChannel::MASTER), 0.64f, 1e-5) << "interface sounds: master squared";
+    EXPECT_NEAR(getFinalVolume(AudioChannel::AMBIANCE), 0.76f, 1e-5);
 
-TEST_F(Volume, FinalVolumeIsChannelTimesMaster) {
-    initVolumeManager();
-    for (int i = 0; i < 10; ++i) adjustMasterChannel(-0.05f);
-    EXPECT_NEAR(getFinalVolume(AudioChannel::MASTER), 0.25f, 1e-5) << "interface sounds: master squared";
-    EXPECT_NEAR(getFinalVolume(AudioChannel::WEAPONS), 0.5f, 1e-5);
-    for (int i = 0; i < 10; ++i) adjustVolume(AudioChannel::ZOMBIES, -0.05f);
-    EXPECT_NEAR(getFinalVolume(AudioChannel::ZOMBIES), 0.25f, 1e-5);
-    EXPECT_NEAR(getFinalVolume(AudioChannel::WEAPONS), 0.5f, 1e-5);
-}
-
-TEST_F(Volume, ChannelKeysStepThroughAllButMaster) {
-    initVolumeManager();
+    // The channel keys step through all but master, both ways.
     cycleChannel(false);
     EXPECT_EQ(fake::lastSpoken(), "Effets spéciaux");
-    EXPECT_EQ(selectedChannel, AudioChannel::EFFECTS);
-    cycleChannel(true);
-    cycleChannel(true);
-    EXPECT_EQ(fake::lastSpoken(), "Armes");
-
     fake::clearSpoken();
-    for (int i = 0; i < 7; ++i) cycleChannel(true);
-    EXPECT_EQ(fake::spoken(), (std::vector<std::string>{"Zombies", "Votre joueur", "Autres joueurs",
-                                                        "Sons de la carte", "Effets spéciaux", "Ambiances", "Armes"}));
+    for (int i = 0; i < 9; ++i) cycleChannel(true);
+    EXPECT_EQ(fake::spoken(), (std::vector<std::string>{"Ambiances", "Armes", "Zombies", "Votre joueur",
+                                                        "Autres joueurs", "Sons de la carte",
+                                                        "Effets spéciaux", "Ambiances", "Armes"}));
     adjustSelectedChannel(-0.05f);
-    EXPECT_NEAR(level(AudioChannel::WEAPONS), 0.95f, 1e-6);
-    EXPECT_EQ(level(AudioChannel::MASTER), 1.0f);
+    expectNear(levels(), {0.8f, 0.95f, 0.95f, 1, 1, 1, 1, 1});
 }
 
 TEST_F(Volume, SavedListsFillChannelsInOrder) {
     const PlayerProfile alice{"Alice", "a@x.fr", "", "F"};
     ASSERT_TRUE(writeSave(alice, 4, {0.5f, 0.25f, 1.5f}));
     initVolumeManager();
-    EXPECT_EQ(level(AudioChannel::MASTER), 0.5f);
-    EXPECT_EQ(level(AudioChannel::AMBIANCE), 0.25f);
-    EXPECT_EQ(level(AudioChannel::WEAPONS), 1.5f) << "taken as stored";
-    for (int i = 3; i < 8; ++i) EXPECT_EQ(level(static_cast<AudioChannel>(i)), 1.0f);
+    EXPECT_EQ(levels(), (V{0.5f, 0.25f, 1.5f, 1, 1, 1, 1, 1})) << "taken as stored";
 
-    std::vector<float> ten;
+    V ten;
     for (int i = 0; i < 10; ++i) ten.push_back(0.1f * static_cast<float>(i));
     ASSERT_TRUE(writeSave(alice, 4, ten));
     initVolumeManager();
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(level(static_cast<AudioChannel>(i)), ten[i]);
-    EXPECT_EQ(audioChannels.size(), 8u);
+    ten.resize(8);
+    EXPECT_EQ(levels(), ten);
 
     // A change writes back exactly eight levels and keeps identity and music.
     adjustVolume(AudioChannel::MAP, +0.05f);
+    ten[6] = 0.65f;
     const Save s = readSave();
-    ASSERT_TRUE(s.ok);
+    expectNear(s.volumes, ten);
     EXPECT_EQ(s.profile.username, "Alice");
     EXPECT_EQ(s.profile.gender, "F");
     EXPECT_EQ(s.index, 4);
-    ASSERT_EQ(s.volumes.size(), 8u);
-    EXPECT_NEAR(s.volumes[6], 0.65f, 1e-6);
 
     // A save without volume lines leaves the defaults.
     ASSERT_TRUE(writeSave(alice, 4, {}));
     initVolumeManager();
-    EXPECT_EQ(level(AudioChannel::MASTER), 1.0f);
+    EXPECT_EQ(levels(), V(8, 1.0f));
 }
 
 TEST_F(Volume, MenuMusicChoiceIsLimitedAndSaved) {
@@ -139,8 +120,7 @@ TEST_F(Volume, MenuMusicChoiceIsLimitedAndSaved) {
     Save s = readSave();
     EXPECT_EQ(s.index, 1);
     EXPECT_EQ(s.profile.username, "Alice");
-    EXPECT_EQ(s.volumes, std::vector<float>{0.5f});
-
+    EXPECT_EQ(s.volumes, V{0.5f});
     setMenuMusicIndex(9);
     EXPECT_EQ(getMenuMusicIndex(), 6);
     EXPECT_EQ(readSave().index, 6);
@@ -170,9 +150,7 @@ TEST_F(Volume, LevelsAndMusicSurviveARestart) {
     // The next run starts from the file alone.
     audioChannels.clear();
     initVolumeManager();
-    EXPECT_NEAR(level(AudioChannel::MASTER), 0.95f, 1e-6);
-    EXPECT_NEAR(level(AudioChannel::WEAPONS), 0.9f, 1e-6);
-    EXPECT_EQ(level(AudioChannel::AMBIANCE), 1.0f);
+    expectNear(levels(), {0.95f, 1, 0.9f, 1, 1, 1, 1, 1});
     EXPECT_EQ(audioChannels.at(AudioChannel::EFFECTS).label, "Effets spéciaux");
     const Save s = readSave();
     EXPECT_EQ(s.index, 5);
