@@ -1,5 +1,6 @@
 // The character-to-key lookup on the X server's live keymap, and key bindings
 // that use it, under Xvfb with the French (AZERTY) layout.
+#include "../unit/temp_folder.h"
 #include "input/key_bindings.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
@@ -7,66 +8,50 @@
 #include "platform/window.h"
 
 #include <SDL_scancode.h>
-#include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include <functional>
 
 namespace {
 
-const char* kTitle = "AshenRefuge keys test";
-
 void run(const std::string& cmd) { ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd; }
 
-struct Found {
-    bool ok = false;
-    platform::CharKey key;
-};
-
-Found lookup(const std::string& c) {
-    Found f;
-    f.ok = platform::findCharKey(c, f.key);
-    return f;
-}
-
 void expectKey(const std::string& c, SDL_Scancode sc, bool shift, bool altGr) {
-    Found f = lookup(c);
-    ASSERT_TRUE(f.ok) << c;
-    EXPECT_EQ(f.key.key, sc) << c;
-    EXPECT_EQ(f.key.shift, shift) << c;
-    EXPECT_FALSE(f.key.ctrl) << c;
-    EXPECT_EQ(f.key.altGr, altGr) << c;
+    platform::CharKey key;
+    ASSERT_TRUE(platform::findCharKey(c, key)) << c;
+    EXPECT_EQ(key.key, sc) << c;
+    EXPECT_EQ(key.shift, shift) << c;
+    EXPECT_FALSE(key.ctrl) << c;
+    EXPECT_EQ(key.altGr, altGr) << c;
 }
 
-// The lookup notices a layout switch through XKB events; give them a moment to arrive.
-bool waitForKey(const std::string& c, SDL_Scancode sc) {
-    for (int i = 0; i < 200; ++i) {
-        if (lookup(c).key.key == sc) return true;
-        platform::sleepMs(10);
-    }
+// Layout switches and key presses reach the lookup and the window as X events: give them a moment.
+bool soon(const std::function<bool()>& condition) {
+    for (int i = 0; i < 200; ++i, platform::sleepMs(10))
+        if (condition()) return true;
     return false;
+}
+bool keyOfIs(const std::string& c, SDL_Scancode sc) {
+    platform::CharKey key;
+    return platform::findCharKey(c, key) && key.key == sc;
+}
+// Runs xdotool with `keys`, then waits for the action to be pressed or not.
+bool after(const std::string& keys, const char* action, bool expected) {
+    run("xdotool " + keys);
+    return soon([&] { return KeyBindingManager::isPressed(action) == expected; });
 }
 
-bool becomesPressed(const char* action, bool expected) {
-    for (int i = 0; i < 200; ++i) {
-        if (KeyBindingManager::isPressed(action) == expected) return true;
-        platform::sleepMs(5);
-    }
-    return false;
-}
+class FrenchLayout : public TempFolder {};
 
 } // namespace
 
-TEST(FrenchLayout, LookupFollowsTheLiveKeymap) {
+TEST_F(FrenchLayout, LookupFollowsTheLiveKeymap) {
     run("setxkbmap us");
     expectKey("a", SDL_SCANCODE_A, false, false);
     expectKey("!", SDL_SCANCODE_1, true, false);
     expectKey("*", SDL_SCANCODE_8, true, false); // a keypad is often missing, a main block never
 
     run("setxkbmap fr");
-    ASSERT_TRUE(waitForKey("a", SDL_SCANCODE_Q)) << "the switch to AZERTY was not noticed";
+    ASSERT_TRUE(soon([] { return keyOfIs("a", SDL_SCANCODE_Q); })) << "the switch to AZERTY was not noticed";
     expectKey("q", SDL_SCANCODE_A, false, false);
     expectKey("A", SDL_SCANCODE_Q, true, false);
     expectKey("z", SDL_SCANCODE_W, false, false);
@@ -95,47 +80,30 @@ TEST(FrenchLayout, LookupFollowsTheLiveKeymap) {
 }
 
 // The key the lookup names is the one the window reads as held.
-TEST(FrenchLayout, CharacterChordsFollowHeldKeys) {
+TEST_F(FrenchLayout, CharacterChordsFollowHeldKeys) {
     run("setxkbmap fr");
-    ASSERT_TRUE(waitForKey("a", SDL_SCANCODE_Q));
-
-    const std::filesystem::path previous = std::filesystem::current_path();
-    char pattern[] = "/tmp/ashen_keys_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    std::filesystem::current_path(pattern);
-    std::ofstream("config.ini") << "HISTORY_CAT_NEXT=SHIFT+;\nCHECK_KILLS=#\n";
+    ASSERT_TRUE(soon([] { return keyOfIs("a", SDL_SCANCODE_Q); }));
+    writeFile("config.ini", "HISTORY_CAT_NEXT=SHIFT+;\nCHECK_KILLS=#\n");
     KeyBindingManager::init();
 
-    ASSERT_TRUE(platform::createWindow(kTitle));
-    run(std::string("xdotool search --sync --name '") + kTitle + "' windowfocus --sync");
-    for (int i = 0; i < 200 && !platform::windowHasFocus(); ++i) platform::sleepMs(5);
+    ASSERT_TRUE(platform::createWindow("AshenRefuge keys test"));
+    run("xdotool search --sync --name 'AshenRefuge keys test' windowfocus --sync");
+    soon(platform::windowHasFocus);
 
-    run("xdotool keydown exclam");
-    EXPECT_TRUE(becomesPressed("CHAT_RADIO_OPEN", true));
-    run("xdotool keydown Shift_L");
-    EXPECT_TRUE(becomesPressed("CHAT_RADIO_OPEN", false)) << "'!' needs no Shift on AZERTY";
-    run("xdotool keyup Shift_L keyup exclam");
-
-    run("xdotool keydown semicolon");
-    EXPECT_TRUE(becomesPressed("CHAT_RADIO_OPEN", false));
+    EXPECT_TRUE(after("keydown exclam", "CHAT_RADIO_OPEN", true));
+    EXPECT_TRUE(after("keydown Shift_L", "CHAT_RADIO_OPEN", false)) << "'!' needs no Shift on AZERTY";
+    EXPECT_TRUE(after("keyup Shift_L keyup exclam keydown semicolon", "CHAT_RADIO_OPEN", false));
     EXPECT_FALSE(KeyBindingManager::isPressed("HISTORY_CAT_NEXT"));
-    run("xdotool keydown Shift_L");
-    EXPECT_TRUE(becomesPressed("HISTORY_CAT_NEXT", true));
-    run("xdotool keyup Shift_L keyup semicolon");
-    EXPECT_TRUE(becomesPressed("HISTORY_CAT_NEXT", false));
+    EXPECT_TRUE(after("keydown Shift_L", "HISTORY_CAT_NEXT", true));
+    EXPECT_TRUE(after("keyup Shift_L keyup semicolon", "HISTORY_CAT_NEXT", false));
 
-    // '#' is AltGr with the key of '"'; the digit-row key itself is the WEAPON_1 key.
-    run("xdotool keydown quotedbl");
-    EXPECT_TRUE(becomesPressed("WEAPON_3", true));
+    // '#' is AltGr with the key of '"'; the digit-row key itself is the WEAPON_3 key.
+    EXPECT_TRUE(after("keydown quotedbl", "WEAPON_3", true));
     EXPECT_FALSE(KeyBindingManager::isPressed("CHECK_KILLS"));
-    run("xdotool keydown ISO_Level3_Shift");
-    EXPECT_TRUE(becomesPressed("CHECK_KILLS", true));
-    run("xdotool keyup ISO_Level3_Shift keyup quotedbl");
-    EXPECT_TRUE(becomesPressed("CHECK_KILLS", false));
+    EXPECT_TRUE(after("keydown ISO_Level3_Shift", "CHECK_KILLS", true));
+    EXPECT_TRUE(after("keyup ISO_Level3_Shift keyup quotedbl", "CHECK_KILLS", false));
 
     platform::destroyWindow();
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(pattern);
     run("setxkbmap us");
 }
 
