@@ -31,37 +31,29 @@ EnetTestServer::~EnetTestServer() {
     enet_deinitialize();
 }
 
+// ENet calls this for each datagram received, before handling it; 1 drops it.
 int EnetTestServer::intercept(ENetHost*, ENetEvent*) {
     EnetTestServer* self = t_servicing;
-    if (!self) return 0;
-    int left = self->dropLeft_.load();
-    while (left > 0) {
-        if (self->dropLeft_.compare_exchange_weak(left, left - 1)) return 1; // lost
-    }
-    return 0;
+    if (!self || self->dropLeft_ <= 0) return 0;
+    --self->dropLeft_;
+    return 1;
 }
 
+// ENet is not thread-safe: the host is only touched under the lock.
 void EnetTestServer::run() {
     t_servicing = this;
     while (!stop_) {
-        std::deque<std::function<void()>> commands;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            commands.swap(commands_);
+            ENetEvent event;
+            for (int r = enet_host_service(host_, &event, 0); r > 0; r = enet_host_check_events(host_, &event))
+                record(event);
         }
-        for (auto& command : commands) command();
-        ENetEvent event;
-        int result = enet_host_service(host_, &event, 2);
-        while (result > 0) {
-            record(event);
-            result = enet_host_check_events(host_, &event);
-        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    t_servicing = nullptr;
 }
 
 void EnetTestServer::record(const ENetEvent& event) {
-    std::lock_guard<std::mutex> lock(mutex_);
     switch (event.type) {
     case ENET_EVENT_TYPE_CONNECT:
         peers_.push_back(event.peer);
@@ -86,28 +78,21 @@ void EnetTestServer::record(const ENetEvent& event) {
     }
 }
 
-void EnetTestServer::post(std::function<void()> command) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    commands_.push_back(std::move(command));
-}
-
 void EnetTestServer::dropIncoming(int datagrams) { dropLeft_ = datagrams; }
 
 void EnetTestServer::sendRaw(const std::string& bytes) {
-    post([this, bytes] {
-        for (ENetPeer* peer : peers_) {
-            ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
-            if (enet_peer_send(peer, 0, packet) < 0) enet_packet_destroy(packet);
-        }
-        enet_host_flush(host_);
-    });
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (ENetPeer* peer : peers_) {
+        ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+        if (enet_peer_send(peer, 0, packet) < 0) enet_packet_destroy(packet);
+    }
+    enet_host_flush(host_);
 }
 
 void EnetTestServer::disconnectClients() {
-    post([this] {
-        for (ENetPeer* peer : peers_) enet_peer_disconnect(peer, 0);
-        enet_host_flush(host_);
-    });
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (ENetPeer* peer : peers_) enet_peer_disconnect(peer, 0);
+    enet_host_flush(host_);
 }
 
 std::vector<EnetTestServer::Received> EnetTestServer::received() {

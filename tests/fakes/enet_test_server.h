@@ -3,7 +3,6 @@
 // own ENet host, serviced on a thread of its own, recording what arrives.
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -50,7 +49,6 @@ public:
 
 private:
     void run();
-    void post(std::function<void()> command);
     void record(const struct _ENetEvent& event);
     static int intercept(ENetHost* host, struct _ENetEvent* event);
 
@@ -60,10 +58,9 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<int> dropLeft_{0};
 
-    std::mutex mutex_;
-    std::deque<std::function<void()>> commands_; // run on the service thread
+    std::mutex mutex_; // guards the host and everything below
     std::vector<Received> packets_;
     int connects_ = 0;
     int disconnects_ = 0;
-    std::vector<ENetPeer*> peers_; // service thread only
+    std::vector<ENetPeer*> peers_;
 };

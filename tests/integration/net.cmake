@@ -7,10 +7,3 @@ target_link_libraries(ashen_fakes PUBLIC PkgConfig::ENET Threads::Threads)
 add_executable(net_tests ${CMAKE_CURRENT_LIST_DIR}/net_connection_test.cpp)
 target_link_libraries(net_tests PRIVATE ashen_core ashen_fakes GTest::gtest GTest::gtest_main)
 gtest_discover_tests(net_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
-
-# The game servers' fixed ports 1234 and 1235: one test at a time in this run
-# (other runs on the machine are waited for by the stand-in server itself).
-add_executable(net_port_tests ${CMAKE_CURRENT_LIST_DIR}/net_port_test.cpp)
-target_link_libraries(net_port_tests PRIVATE ashen_core ashen_fakes GTest::gtest GTest::gtest_main)
-gtest_discover_tests(net_port_tests DISCOVERY_MODE PRE_TEST
-  PROPERTIES RESOURCE_LOCK ashen_game_server_ports TIMEOUT 120)
