@@ -1,7 +1,8 @@
 #include "app/intro.h"
 
-#include "app/scene_manager.h"
-#include "app/speech.h"
+#include "core/local_player.h"
+#include "core/scene.h"
+#include "core/speech.h"
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "platform/audio_device.h"
@@ -69,4 +70,13 @@ void skipIntro() {
     introSpeech2Done = true;
     introPhase2Done = true;
     lastActionTime = platform::tickCount();
+}
+
+void resetIntro() {
+    introStartTime = 0;
+    introPhase1Done = false;
+    introSpeech2Done = false;
+    introPhase2Done = false;
+    introFading = false;
+    hIntro = 0;
 }
