@@ -4,6 +4,7 @@
 #include "core/local_player.h"
 #include "core/scene.h"
 #include "core/speech.h"
+#include "audio/game_sounds.h"
 #include "audio/volume.h"
 #include "input/key_bindings.h"
 #include "input/key_pass.h"
@@ -19,7 +20,7 @@ namespace {
 
 bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
 
-// Volume keys work in every scene; each held key acts.
+// Volume keys and the mixer report work in every scene; each held key acts.
 void globalKeys(const KeyPass& p) {
     if (!p.canAct) return;
     struct VolumeKey {
@@ -33,6 +34,7 @@ void globalKeys(const KeyPass& p) {
         {"VOL_CH_NEXT", [] { cycleChannel(true); }},
         {"VOL_MASTER_UP", [] { adjustMasterChannel(+0.05f); }},
         {"VOL_MASTER_DOWN", [] { adjustMasterChannel(-0.05f); }},
+        {"AUDIO_DEBUG", speakAudioDebug},
     };
     for (const VolumeKey& key : kKeys) {
         if (pressed(key.action)) {

@@ -1,5 +1,6 @@
 #include "audio/playback.h"
 
+#include "core/local_player.h"
 #include "core/scene.h"
 #include "audio/ducking.h"
 #include "audio/sound_registry.h"
@@ -14,10 +15,6 @@ std::vector<PlayingSound> g_active;
 uint32_t g_instantKillCh = 0;
 
 namespace {
-
-// The tile distances are measured from: where the listener was last placed.
-int g_listenerX = 0;
-int g_listenerY = 0;
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
@@ -150,7 +147,7 @@ void playSample(const std::string& name, const SoundAsset& asset, AudioBus bus, 
     record.handle = h;
     record.bus = bus;
     record.channel = asset.channel;
-    record.distance = positional ? dist2D(x, y, g_listenerX, g_listenerY) : 0.0f;
+    record.distance = positional ? dist2D(x, y, localPlayer.x, localPlayer.y) : 0.0f;
     record.priority = computePriority(name, bus, x, y);
     record.virtualised = false;
     record.gain = 1.0f;
@@ -182,8 +179,6 @@ void cleanupAudio() {
 }
 
 void updateListenerPosition(int x, int y) {
-    g_listenerX = x;
-    g_listenerY = y;
     platform::set3DListener({float(x), 0.0f, float(y)}, {0.0f, 0.0f, 1.0f}, {0.0f, 1.0f, 0.0f});
     platform::apply3D();
 }
@@ -266,7 +261,7 @@ float dist2D(int x1, int y1, int x2, int y2) {
 }
 
 float computePriority(const std::string& name, AudioBus bus, int x, int y) {
-    const float d = (x == -1 || y == -1) ? 0.0f : dist2D(x, y, g_listenerX, g_listenerY);
+    const float d = (x == -1 || y == -1) ? 0.0f : dist2D(x, y, localPlayer.x, localPlayer.y);
     float p = 1.0f / (d + 1.0f);
     if (bus == AudioBus::UI) p += 2.0f;
     if (isCry(name)) p += 1.5f;
@@ -300,7 +295,5 @@ void pruneActive() {
 void resetPlaybackState() {
     g_active.clear();
     g_instantKillCh = 0;
-    g_listenerX = 0;
-    g_listenerY = 0;
     resetDucking();
 }

@@ -27,7 +27,7 @@ struct PlayingSound {
     uint32_t handle = 0;
     AudioBus bus = AudioBus::OTHER;
     AudioChannel channel = AudioChannel::MASTER;
-    float distance = 0.0f; // to the listener's tile at start; 0 for a flat playback
+    float distance = 0.0f; // to the local player's tile at start; 0 for a flat playback
     float priority = 0.0f; // fixed at start, higher is more important
     bool virtualised = false;
     float gain = 1.0f;     // extra factor applied when the playback is resumed
@@ -45,8 +45,8 @@ void initAudio();
 // Unloads every sound, then frees the device. No call may follow.
 void cleanupAudio();
 
-// The listener stands at this tile, facing growing y; distances and
-// priorities of new playbacks are measured from it.
+// The listener stands at this tile, facing growing y. Distances and
+// priorities of new playbacks are measured from the local player's tile.
 void updateListenerPosition(int x, int y);
 
 // Plays a registered sound; -1, -1 for no position. Failures are silent.

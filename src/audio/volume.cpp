@@ -1,6 +1,7 @@
 #include "audio/volume.h"
 
 #include "core/speech.h"
+#include "audio/game_sounds.h"
 #include "audio/playback.h"
 #include "core/save_file.h"
 
@@ -35,7 +36,10 @@ int percentOf(float level) {
 }
 
 // Sounds that follow the level while they play are re-levelled here.
-void refreshPlayingVolumes() { refreshActiveVolumes(); }
+void refreshPlayingVolumes() {
+    refreshActiveVolumes();
+    refreshInstantKillVolume();
+}
 
 int g_menuMusicIdx = 1;
 bool g_inited = false;

@@ -2,9 +2,11 @@
 
 #include "platform/clock.h"
 #include "platform/keyboard.h"
+#include "platform/random.h"
 #include "platform/speech.h"
 #include "platform/window.h"
 
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <set>
@@ -23,6 +25,7 @@ bool g_foreground = true;
 std::set<int> g_keys;
 uint32_t g_keyQueries = 0;
 std::vector<std::string> g_spoken;
+std::deque<int> g_draws;
 
 void runDue() {
     while (!g_schedule.empty() && g_schedule.begin()->first <= g_now) {
@@ -46,6 +49,7 @@ void reset() {
     g_keys.clear();
     g_keyQueries = 0;
     g_spoken.clear();
+    g_draws.clear();
 }
 
 uint32_t now() { return g_now; }
@@ -100,6 +104,9 @@ const std::vector<std::string>& spoken() { return g_spoken; }
 std::string lastSpoken() { return g_spoken.empty() ? std::string() : g_spoken.back(); }
 void clearSpoken() { g_spoken.clear(); }
 
+void scriptDraws(std::vector<int> draws) { g_draws.assign(draws.begin(), draws.end()); }
+size_t drawsLeft() { return g_draws.size(); }
+
 } // namespace fake
 
 namespace platform {
@@ -137,6 +144,13 @@ bool isKeyDown(int vk) {
 }
 
 void speak(const std::string& text) { fake::g_spoken.push_back(text); }
+
+int randomInt() {
+    if (fake::g_draws.empty()) return std::rand();
+    const int v = fake::g_draws.front();
+    fake::g_draws.pop_front();
+    return v;
+}
 void closeSpeech() {}
 
 } // namespace platform

@@ -42,4 +42,8 @@ const std::vector<std::string>& spoken();
 std::string lastSpoken();
 void clearSpoken();
 
+// --- chance draws: the scripted values come first, then the C library's rand().
+void scriptDraws(std::vector<int> draws);
+size_t drawsLeft();
+
 } // namespace fake

@@ -1,5 +1,6 @@
 // The playback engine as the player hears it: which playbacks sound, at what
 // volume and where, when buses overflow, ducking windows and music levels.
+#include "core/local_player.h"
 #include "core/scene.h"
 #include "audio_test_support.h"
 #include "temp_folder.h"
@@ -165,6 +166,7 @@ TEST(Playback, PrioritiesAndPlacementIn3D) {
     EXPECT_FLOAT_EQ(dist2D(INT32_MAX, 0, INT32_MIN, 0), 4294967295.0f); // no overflow on far tiles
 
     updateListenerPosition(2, 5);
+    localPlayer = {2, 5}; // distances follow the local player, not the listener
     EXPECT_EQ(xyz(fake::audio::listener().position), (V{2, 0, 5}));
     EXPECT_EQ(xyz(fake::audio::listener().front), (V{0, 0, 1}));
     EXPECT_EQ(xyz(fake::audio::listener().top), (V{0, 1, 0}));
@@ -175,14 +177,14 @@ TEST(Playback, PrioritiesAndPlacementIn3D) {
     EXPECT_EQ(door->mode3D, platform::AUDIO_3D_OFF);
     EXPECT_FLOAT_EQ(door->minDistance, 1.5f);
     EXPECT_FLOAT_EQ(door->maxDistance, 200.0f);
-    door = playback(play("door_open", 5, 9)); // 5 tiles from the listener
+    door = playback(play("door_open", 5, 9)); // 5 tiles from the player
     EXPECT_EQ(door->mode3D, platform::AUDIO_3D_NORMAL);
     EXPECT_EQ(xyz(door->position3D), (V{5, 0, 9}));
     EXPECT_FLOAT_EQ(g_active.back().distance, 5.0f);
     const auto step = playback(play("step_zombie_1", 2, 6));
     EXPECT_FLOAT_EQ(step->minDistance, 3.5f);
     EXPECT_FLOAT_EQ(step->maxDistance, 80.0f);
-    // Priorities, too, are measured from the listener's tile.
+    // Priorities, too, are measured from the local player's tile.
     play("zombie_groan", 2, 14);
     EXPECT_FLOAT_EQ(g_active.back().priority, 0.1f);
     play("fire_AK47", -1, -1);

@@ -1,0 +1,9 @@
+#include "platform/random.h"
+
+#include <cstdlib>
+
+namespace platform {
+
+int randomInt() { return std::rand(); }
+
+} // namespace platform
