@@ -7,11 +7,13 @@
 #include "core/scene.h"
 #include "core/speech.h"
 #include "audio/playback.h"
+#include "audio/weapon_sounds.h"
 #include "audio/sound_registry.h"
 #include "audio/volume.h"
 #include "input/key_bindings.h"
 #include "input/text_input.h"
 #include "net/connection.h"
+#include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "platform/speech.h"
@@ -22,6 +24,7 @@
 #include "scenes/menu.h"
 #include "world/doors.h"
 #include "world/world_state.h"
+#include "world/zombies.h"
 
 #include <cstdio>
 
@@ -45,13 +48,21 @@ void frame() {
             updateIntro();
             if (platform::isKeyDown(VK_RETURN)) skipIntro();
         }
-        if (introPhase2Done) updateInputs();
+        if (introPhase2Done) {
+            updateInputs();
+            if (SceneManager::currentScene == Scene::MAISON) {
+                updateMysteryBoxAudio();
+                updateZombieAudio(localPlayer.x, localPlayer.y);
+                platform::apply3D();
+            }
+        }
     }
     platform::sleepMs(10);
 }
 
 void shutDown() {
     disconnectFromServer();
+    cleanupWeaponsAudio();
     cleanupAudio();
     platform::destroyWindow();
     platform::closeSpeech();
@@ -75,8 +86,10 @@ void resetClientForTests() {
     resetAccountFlow();
     resetExitConfirmation();
     resetMapElementsMenu();
-    resetDoors();
+    resetMaisonFlags();
     resetWorldState();
+    resetZombies();
+    resetWeaponsAudio();
 }
 
 void routeTypedChar(const std::string& ch) {

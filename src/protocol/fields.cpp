@@ -70,6 +70,14 @@ void skipSeparator(FieldCursor& cursor) {
     if (cursor.pos < cursor.text.size()) ++cursor.pos;
 }
 
+TileField readTile(FieldCursor& cursor) {
+    TileField t;
+    readInt(cursor, t.x);
+    skipSeparator(cursor);
+    readInt(cursor, t.y);
+    return t;
+}
+
 std::string readRest(FieldCursor& cursor) {
     size_t start = cursor.pos;
     cursor.pos = cursor.text.size();

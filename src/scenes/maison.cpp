@@ -1,9 +1,17 @@
 #include "scenes/maison.h"
 
+#include "base/ticks.h"
 #include "core/local_player.h"
+#include "core/scene.h"
 #include "core/speech.h"
+#include "audio/game_sounds.h"
 #include "audio/playback.h"
+#include "audio/sound_registry.h"
 #include "input/key_bindings.h"
+#include "net/connection.h"
+#include "net/outgoing.h"
+#include "platform/audio_device.h"
+#include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "scenes/exit_confirm.h"
 #include "world/doors.h"
@@ -15,6 +23,11 @@ int32_t mapElementsSelection = 0;
 namespace {
 
 bool held(int vk) { return platform::isKeyDown(vk); }
+bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
+
+// The house music plays below the ambience level, under the game's sounds.
+constexpr float MAISON_MUSIC_SHARE = 0.4f;
+constexpr uint32_t SHOT_GAP_MS = 50;
 
 void rebuildMapElementsMenu() {
     mapElementsOptions.clear();
@@ -43,7 +56,85 @@ void closeMapElementsMenu() {
     playSound("ui_back", -1, -1);
 }
 
+// Each held arrow steps, so two arrows held together step twice.
+void movementKeys(const KeyPass& p) {
+    const uint32_t gap = held(VK_SHIFT) ? 200 : 400;
+    if (ticksSince(p.now, lastMoveTime) <= gap) return;
+    static const struct {
+        const char* action;
+        char letter;
+    } kMoves[] = {{"MOVE_UP", 'Z'}, {"MOVE_DOWN", 'S'}, {"MOVE_LEFT", 'Q'}, {"MOVE_RIGHT", 'D'}};
+    for (const auto& move : kMoves) {
+        if (!pressed(move.action)) continue;
+        requestMove(move.letter);
+        lastMoveTime = p.now;
+    }
+}
+
+void sayCoordinates() { say(std::to_string(localPlayer.x) + ", " + std::to_string(localPlayer.y)); }
+
+// Requests that work dead or alive, then those of a living player; each held key acts.
+void pacedKeys(const KeyPass& p) {
+    if (!p.canAct) return;
+    auto act = [&](bool when, auto run) {
+        if (!when) return;
+        run();
+        lastActionTime = p.now;
+    };
+    for (int i = 0; i < 5; ++i) act(held(VK_F1 + i), [i] { sendGetMember(i); });
+    act(pressed("SAY_COORDS"), sayCoordinates);
+    act(pressed("BOX_LOC"), [] { sendRequest("REQ_BOX"); });
+    act(pressed("CHECK_HEALTH"), sendCheckHealth);
+    act(pressed("CHECK_ROUND"), [] { sendRequest("REQ_ROUND"); });
+    act(pressed("CHECK_KILLS"), [] { sendRequest("REQ_KILLS"); });
+    act(pressed("CHECK_POINTS"), [] { sendRequest("REQ_POINTS"); });
+    act(pressed("REVIVE"), [] { sendRequest("REVIVE"); });
+    if (!isLocalDead()) {
+        act(pressed("RELOAD"), sendReload);
+        act(pressed("CHECK_AMMO"), sendCheckAmmo);
+        act(pressed("WEAPON_1"), [] { sendSwitchWeapon(0); });
+        act(pressed("WEAPON_2"), [] { sendSwitchWeapon(1); });
+        act(pressed("WEAPON_3"), [] { sendSwitchWeapon(2); });
+    }
+    act(held(VK_RETURN), sendAction);
+}
+
+// Shots keep their own, shorter gap, measured on a fresh tick.
+void shootKey() {
+    if (isLocalDead() || !pressed("SHOOT")) return;
+    const uint32_t t = platform::tickCount();
+    if (ticksSince(t, lastActionTime) <= SHOT_GAP_MS) return;
+    sendShoot();
+    lastActionTime = t;
+}
+
 } // namespace
+
+void initMaisonScene() {
+    isInMaison = true;
+    resetDoors();
+    setLocalDead(false);
+    stopGameOverSound();
+    if (const uint32_t h = getSoundHandle("music_maison")) {
+        platform::channelSetAttribute(h, platform::AUDIO_ATTRIB_VOL, 0.0f);
+        platform::channelPlay(h, true);
+        platform::channelSlideAttribute(h, platform::AUDIO_ATTRIB_VOL,
+                                        MAISON_MUSIC_SHARE * getFinalVolume(AudioChannel::AMBIANCE), 1000);
+    }
+    localPlayer = TilePosition{};
+    say("Partie lancée. Bonne chance.");
+}
+
+void cleanupMaisonScene() {
+    isInMaison = false;
+    stopGameOverSound();
+    stopInstantKillSound();
+    // Not stopped: the next game restarts it from its beginning.
+    if (const uint32_t h = getSoundHandle("music_maison"))
+        platform::channelSlideAttribute(h, platform::AUDIO_ATTRIB_VOL, 0.0f, 500);
+}
+
+void onStartMaison(FieldCursor&) { SceneManager::switchScene(Scene::MAISON); }
 
 void handleMaisonKeys(const KeyPass& p) {
     if (p.canAct && KeyBindingManager::isPressed("MAP_ELEMENTS_MENU") && !isMapElementsMenuOpen) {
@@ -77,6 +168,10 @@ void handleMaisonKeys(const KeyPass& p) {
         openExitConfirmation("Quitter la partie ? Non");
         lastActionTime = p.now;
     }
+    // Movement works dead or alive, whatever the action gap says.
+    movementKeys(p);
+    pacedKeys(p);
+    shootKey();
 }
 
 void resetMapElementsMenu() {

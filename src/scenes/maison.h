@@ -1,6 +1,8 @@
 #pragma once
-// The house map, where the game is played: its keys and the map elements menu.
+// The house map, where the game is played: entering and leaving it, its
+// keys and the map elements menu.
 #include "input/key_pass.h"
+#include "protocol/fields.h"
 
 #include <cstdint>
 #include <string>
@@ -11,8 +13,15 @@ extern bool isMapElementsMenuOpen;
 extern std::vector<std::string> mapElementsOptions;
 extern int32_t mapElementsSelection;
 
+// A new game: doors closed, alive at (0, 0), the house music fading in.
+void initMaisonScene();
+void cleanupMaisonScene();
+
 // One keyboard poll of the house.
 void handleMaisonKeys(const KeyPass& pass);
+
+// "START_MAISON": the team's game starts.
+void onStartMaison(FieldCursor& fields);
 
 // Closed, first entry selected.
 void resetMapElementsMenu();

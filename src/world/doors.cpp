@@ -1,5 +1,9 @@
 #include "world/doors.h"
 
+#include "audio/playback.h"
+
+bool isInMaison = false;
+
 namespace {
 
 bool g_doorClosed_50_0 = true;
@@ -28,4 +32,21 @@ void setDoorClosedAt(int x, int y, bool closed) {
 
 void resetDoors() {
     g_doorClosed_50_0 = g_doorClosed_50_50 = g_doorClosed_70_0 = g_doorClosed_70_50 = true;
+}
+
+void onDoorClosed(FieldCursor& f) {
+    const TileField t = readTile(f);
+    setDoorClosedAt(t.x, t.y, true);
+    playSound("door_close", t.x, t.y);
+}
+
+void onDoorOpened(FieldCursor& f) {
+    const TileField t = readTile(f);
+    setDoorClosedAt(t.x, t.y, false);
+    playSound("door_open", t.x, t.y);
+}
+
+void resetMaisonFlags() {
+    isInMaison = false;
+    resetDoors();
 }

@@ -1,5 +1,12 @@
 #pragma once
-// The server's game-world messages, each read from its fields.
+// The server's game-wide messages: the end of a game, its statistics, the
+// bonuses and the second chance.
 #include "protocol/fields.h"
 
 void onSecondChanceReady(FieldCursor& fields);
+void onGameOverSignal(FieldCursor& fields);
+void onStats(FieldCursor& fields);
+void onBonusMaxAmmo(FieldCursor& fields);
+void onBonusDoublePointsStart(FieldCursor& fields);
+void onBonusDoublePointsEnd(FieldCursor& fields);
+void onBonusInstantKillStart(FieldCursor& fields);

@@ -8,6 +8,10 @@
 #include "core/save_file.h"
 #include "scenes/menu.h"
 #include "temp_folder.h"
+#include "world/doors.h"
+#include "world/world_state.h"
+#include "world/zombies.h"
+#include "core/local_player.h"
 
 #include <algorithm>
 #include <map>
@@ -42,19 +46,29 @@ std::string newestIn(HistoryCategory category) {
     return found;
 }
 
+// Sound names of the playbacks started (or restarted) since call number `from`.
+std::vector<std::string> startedSince(size_t from) {
+    std::map<std::string, std::string> nameOfFile;
+    for (const SoundDef& d : soundTable()) nameOfFile[audio_test::SOUNDS + d.file] = d.name;
+    std::vector<std::string> names;
+    const auto& calls = fake::audio::calls();
+    for (size_t i = from; i < calls.size(); ++i) {
+        if (calls[i].fn != "channelPlay") continue;
+        const auto p = fake::audio::playback(calls[i].handle);
+        if (p) names.push_back(nameOfFile[p->path]);
+    }
+    return names;
+}
+
 // Handles one message and tells what the player got: each text spoken, then
-// each sound that started playing, as "text / text [sound]".
+// each sound started, as "text / text [sound]".
 std::string handle(const std::string& message) {
     fake::clearSpoken();
-    std::vector<std::string> before = played();
+    const size_t from = fake::audio::calls().size();
     handleIncomingPacket(message);
     std::string out;
     for (const std::string& text : fake::spoken()) out += (out.empty() ? "" : " / ") + text;
-    for (const std::string& name : played()) {
-        const auto old = std::find(before.begin(), before.end(), name);
-        if (old != before.end()) before.erase(old);
-        else out += " [" + name + "]";
-    }
+    for (const std::string& name : startedSince(from)) out += " [" + name + "]";
     return out;
 }
 
@@ -71,6 +85,36 @@ protected:
 
 using Strings = std::vector<std::string>;
 using namespace std::string_literals;
+
+// Where the last playback started stands, as (x, y, z); 3D off reads as "flat".
+std::string whereLastStarted() {
+    const auto plays = fake::audio::callsTo("channelPlay");
+    if (plays.empty()) return "none";
+    const auto p = fake::audio::playback(plays.back().handle);
+    if (!p) return "none";
+    if (!(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF) return "flat";
+    const auto& v = p->position3D;
+    return std::to_string(int(v.x)) + "," + std::to_string(int(v.y)) + "," + std::to_string(int(v.z));
+}
+
+class GameWorld : public Incoming {
+protected:
+    void SetUp() override {
+        Incoming::SetUp();
+        myProfile = PlayerProfile{"Alice", "alice@example.org", std::string(64, 'a'), "F"};
+        SceneManager::currentScene = Scene::MAISON;
+        isInMaison = true;
+        fake::setTime(1000);
+    }
+    // Zombie footsteps heard while handling one message.
+    static int zombieSteps(const std::string& message) {
+        const size_t from = fake::audio::calls().size();
+        handleIncomingPacket(message);
+        int n = 0;
+        for (const std::string& name : startedSince(from)) n += name.rfind("step_zombie_", 0) == 0;
+        return n;
+    }
+};
 
 } // namespace
 
@@ -108,7 +152,7 @@ TEST_F(Incoming, AccountAndPseudoMessages) {
               "Menu principal. / Création du compte échouée. Pseudo déjà pris [music_menu_1] [ui_back]");
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
     SceneManager::currentScene = Scene::MAISON;
-    EXPECT_EQ(handle("REGISTER_OK:bienvenue"), "Menu principal. / Compte créé et enregistré. [ui_valid]");
+    EXPECT_EQ(handle("REGISTER_OK:bienvenue"), "Menu principal. / Compte créé et enregistré. [music_menu_1] [ui_valid]");
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
     EXPECT_EQ(handle("USERNAME_FAIL:trop long"), "Impossible de modifier le pseudo. trop long [ui_back]");
 
@@ -158,8 +202,8 @@ TEST_F(Incoming, OnlyWellFormedKeywordsAreActedOn) {
     SceneManager::currentScene = Scene::LOBBY;
     for (const std::string& ignored :
          {"AUTH_OK "s, "AUTH_OK\n"s, "AUTH_OKAY"s, "auth_ok"s, "SECOND_CHANCE_READY!"s, "SAY"s, "SAY:"s, " SAY:x"s,
-          "AUTH_FAIL"s, "CHAT_RADIO_FROM"s, "INCONNU:x"s, ""s, "\0SAY:cache"s, "POS:3,4"s, "ROUND_END"s,
-          "TEAM_FULL"s, "SHOOT_OK:AK47"s})
+          "AUTH_FAIL"s, "CHAT_RADIO_FROM"s, "INCONNU:x"s, ""s, "\0SAY:cache"s, "POS"s, "ROUND_END "s,
+          "TEAM_FULL"s, "SHOOT_OK"s})
         handleIncomingPacket(ignored);
     EXPECT_TRUE(fake::spoken().empty()) << fake::lastSpoken();
     EXPECT_TRUE(played().empty());
@@ -211,4 +255,150 @@ TEST_F(Incoming, RandomAndMangledTextIsHarmless) {
     }
     for (const std::string& text : fake::spoken())
         EXPECT_EQ(text.find_first_of("\r\n\0"s), std::string::npos) << text;
+}
+
+TEST_F(GameWorld, PlayersWeaponsDoorsAndTheEndOfAGame) {
+    fake::scriptDraws({0, 1, 0});
+    EXPECT_EQ(handle("POS:3,4"), " [step_maison_0]");
+    EXPECT_EQ(whereLastStarted(), "flat") << "the local player's own step sounds at the listener";
+    EXPECT_EQ(localPlayer.x * 100 + localPlayer.y, 304);
+    EXPECT_EQ(fake::audio::listener().position.x, 3.0f);
+    EXPECT_EQ(fake::audio::listener().position.z, 4.0f);
+    EXPECT_EQ(handle("REMOTE_MOVE:Alice:3,5"), "") << "the client's own moves, echoed back";
+    EXPECT_EQ(handle("REMOTE_MOVE:Bob:3,6"), " [step_maison_1]");
+    EXPECT_EQ(whereLastStarted(), "3,0,6");
+    isInMaison = false;
+    EXPECT_EQ(handle("REMOTE_MOVE:Bob:3,7"), " [step_lobby_0]");
+    isInMaison = true;
+
+    EXPECT_EQ(handle("REMOTE_SHOOT:Alice:AK47:3,4"), "");
+    EXPECT_EQ(handle("REMOTE_SHOOT:Bob:AK47:1,2"), " [fire_AK47]");
+    EXPECT_EQ(whereLastStarted(), "1,0,2");
+    EXPECT_EQ(handle("SHOOT_OK:M16"), " [fire_M16]");
+    EXPECT_EQ(whereLastStarted(), "flat");
+    EXPECT_EQ(handle("SHOOT_FAIL:Revolver"), " [empty_Revolver]");
+    EXPECT_EQ(handle("SHOOT_FAIL: Revolver"), "") << "dry fire takes the name as sent";
+    EXPECT_EQ(handle("RELOAD_OK:AK47"), " [reload_AK47]");
+    EXPECT_EQ(handle("SWITCH_OK: ak47"), " ak47 [equip_AK47]");
+    EXPECT_EQ(handle("AMMO_MSG:30 balles : chargeur plein"), "30 balles : chargeur plein");
+    EXPECT_EQ(handle("HEALTH_MSG:Vie : 80"), "Vie : 80");
+    EXPECT_EQ(handle("WALL"), " [wall_maison]");
+    EXPECT_EQ(handle("POTION_BOUGHT"), "Vous buvez la potion... [potion_vie]");
+
+    // Deaths: everyone's is heard, only the local one is spoken and kills the keys.
+    EXPECT_EQ(handle("PLAYER_DOWN:Bob:1,1"), " [player_death]");
+    EXPECT_FALSE(isLocalDead());
+    EXPECT_EQ(handle("PLAYER_DOWN:Alice:3,4"), "Vous etes mort ! [player_death] [player_death_female]");
+    EXPECT_TRUE(isLocalDead());
+    EXPECT_EQ(handle("REVIVED"), "Réanimé. [ui_valid]");
+    EXPECT_FALSE(isLocalDead());
+    myProfile.gender = "M";
+    EXPECT_EQ(handle("YOU_DIED"), " [player_death] [player_death_male]");
+    EXPECT_TRUE(isLocalDead());
+
+    // A bite is the local player's by e-mail even under another pseudo, or by pseudo.
+    EXPECT_EQ(handle("PLAYER_HIT:alice@example.org:12"), " [morsure] [cri_homme]");
+    EXPECT_EQ(whereLastStarted(), "3,0,4");
+    myProfile.gender = "f";
+    EXPECT_EQ(handle("PLAYER_HIT:Alice:12"), " [morsure] [cri_femme]");
+    EXPECT_EQ(handle("PLAYER_HIT:Bob:12"), "");
+    myProfile.email.clear();
+    EXPECT_EQ(handle("PLAYER_HIT::12"), "") << "an empty e-mail is nobody's";
+
+    EXPECT_EQ(handle("DOOR_OPENED:70,50"), " [door_open]");
+    EXPECT_EQ(whereLastStarted(), "70,0,50");
+    EXPECT_FALSE(isDoorClosedAt(70, 50));
+    EXPECT_EQ(handle("DOOR_CLOSED:70,50"), " [door_close]");
+    EXPECT_TRUE(isDoorClosedAt(70, 50));
+
+    EXPECT_EQ(handle("GAME_OVER_SIGNAL"), "Partie terminee. [game_over]");
+    EXPECT_EQ(SceneManager::currentScene, Scene::MAISON) << "the server sends the players back itself";
+    EXPECT_EQ(handle("STATS:Kills : 12, points : 3400"), "Kills : 12, points : 3400");
+    EXPECT_EQ(newestIn(HistoryCategory::GAME), "Kills : 12, points : 3400");
+    historyNavigate(false);
+    EXPECT_EQ(fake::lastSpoken(), "Partie terminée.") << "filed with its accent";
+}
+
+TEST_F(GameWorld, BoxRoundsAndBonuses) {
+    const std::string opening = "Round terminé. Nombre de kill par joueur : ";
+    EXPECT_EQ(handle("BOX_OPENING_START:20,5"), " [box_open]");
+    EXPECT_TRUE(currentBox.isOpening);
+    EXPECT_EQ(handle("BOX_SPAWN:M16:20,5"), "M16 apparu [box_loop]");
+    EXPECT_EQ(whereLastStarted(), "20,0,15") << "the loop sounds ten tiles further along y";
+    EXPECT_TRUE(currentBox.hasWeapon && !currentBox.isOpening);
+    EXPECT_EQ(currentBox.weaponName, "M16");
+    EXPECT_EQ(handle("BOX_PICKUP_OK:M16 :21,6"), " [pickup_M16]");
+    EXPECT_EQ(whereLastStarted(), "21,0,6");
+    EXPECT_EQ(fake::audio::playback(getSoundHandle("box_loop"))->state, platform::AUDIO_STOPPED);
+    EXPECT_TRUE(!currentBox.hasWeapon && currentBox.weaponName.empty());
+    EXPECT_EQ(currentBox.x * 100 + currentBox.y, 2005) << "a pick-up does not move the box";
+    EXPECT_EQ(handle("EPEE_PICKUP_OK"), " [pickup_Epee]");
+    EXPECT_EQ(whereLastStarted(), "0,0,50");
+
+    EXPECT_EQ(handle("BOX_SPAWN:AK47:20,5"), "AK47 apparu [box_loop]");
+    EXPECT_EQ(handle("BOX_HIDDEN:bientôt"), "");
+    EXPECT_EQ(fake::audio::playback(getSoundHandle("box_loop"))->state, platform::AUDIO_PLAYING)
+        << "an unreadable delay is ignored entirely";
+    EXPECT_EQ(handle("BOX_HIDDEN:2999"), "Boite indisponible pendant 2 secondes.");
+    EXPECT_EQ(fake::audio::playback(getSoundHandle("box_loop"))->state, platform::AUDIO_STOPPED);
+    EXPECT_EQ(handle("BOX_READY:7,8"), "Boite de nouveau disponible.");
+    EXPECT_EQ(handle("BOX_TELEPORT:30,40"), " [box_teleport]");
+    EXPECT_EQ(whereLastStarted(), "flat");
+    EXPECT_EQ(currentBox.x * 100 + currentBox.y, 3040);
+    EXPECT_EQ(handle("BOX_DESPAWN"), "");
+
+    handleIncomingPacket("Z_SPAWN:1,5,5");
+    EXPECT_EQ(handle("ROUND_START:trois"), "");
+    EXPECT_EQ(localZombies.size(), 1u);
+    EXPECT_EQ(handle("ROUND_START:3"), "Round 3 [round_start]");
+    EXPECT_EQ(currentRound, 3);
+    EXPECT_TRUE(localZombies.empty() && g_zStep.empty());
+    EXPECT_EQ(handle("ROUND_END_KILLS:Léa:3|Marc:5"), opening + "Léa : 3. Marc : 5 [round_over]");
+    EXPECT_EQ(handle("ROUND_END_KILLS:"), opening + " [round_over]");
+    EXPECT_EQ(handle("ROUND_END_KILLS:|sans compte||a:b:7|"), opening + "a:b : 7 [round_over]");
+    EXPECT_EQ(handle("ROUND_END"), "Round terminé [round_over]");
+
+    EXPECT_EQ(handle("BONUS_MAX_AMMO"), "Munitions au maximum ! [bonus_ammo]");
+    EXPECT_EQ(handle("BONUS_DOUBLE_POINTS_START"), "Points doubles ! [bonus_double]");
+    EXPECT_EQ(handle("BONUS_DOUBLE_POINTS_END"), "Fin des points doubles.");
+    EXPECT_EQ(handle("BONUS_INSTANT_KILL_START"), "Mort instantanee ! [instant_kill_snd]");
+    EXPECT_EQ(newestIn(HistoryCategory::GLOBAL), "") << "rounds, box and bonuses are not filed";
+}
+
+TEST_F(GameWorld, ZombieFootstepsFollowTheDistanceWalked) {
+    EXPECT_EQ(handle("Z_SPAWN:7,10,10"), " [zombie_spawn]");
+    EXPECT_EQ(zombieSteps("Z_POS:7,10,10"), 0) << "a first position is only recorded";
+    // Two tiles: two step points of 0.85, one sound (same arrival time), 0.3 kept.
+    EXPECT_EQ(zombieSteps("Z_POS:7,10,12"), 1);
+    EXPECT_EQ(whereLastStarted(), "10,0,11");
+    EXPECT_NEAR(g_zStep[7].distAccum, 0.3f, 1e-5f);
+    EXPECT_EQ(localZombies[0].y, 12);
+    // A 13-tile jump is not walked and forgets the carry.
+    EXPECT_EQ(zombieSteps("Z_POS:7,10,25"), 0);
+    EXPECT_EQ(g_zStep[7].distAccum, 0.0f);
+
+    // One tile every 50 ms: the 90 ms gap lets every second step through.
+    fake::advance(1000);
+    std::string heard;
+    for (int y = 26; y <= 33; ++y) {
+        fake::advance(50);
+        heard += std::to_string(zombieSteps("Z_POS:7,10," + std::to_string(y)));
+    }
+    EXPECT_EQ(heard, "10101010");
+
+    EXPECT_EQ(zombieSteps("Z_POS:99,1,1"), 0);
+    EXPECT_EQ(g_zStep.count(99), 0u) << "an unknown zombie changes nothing";
+
+    // Two zombies under one id: only the first moves and only the first dies.
+    handleIncomingPacket("Z_SPAWN:5,0,0");
+    handleIncomingPacket("Z_SPAWN:5,30,30");
+    handleIncomingPacket("Z_POS:5,1,1");
+    EXPECT_EQ(localZombies[1].x + localZombies[2].x, 1 + 30);
+    EXPECT_EQ(handle("Z_HIT:5,Couteau:1,1"), " [impact_couteau]");
+    EXPECT_EQ(handle("Z_HIT:5,couteau:1,1"), " [impact_bullet]") << "weapon names compare exactly";
+    EXPECT_EQ(handle("Z_HIT:5,Epee:1,1"), " [impact_epee]");
+    EXPECT_EQ(localZombies.size(), 3u);
+    EXPECT_EQ(handle("Z_DIE:5,Epee:1,1"), " [death_walker]");
+    ASSERT_EQ(localZombies.size(), 2u);
+    EXPECT_EQ(localZombies[1].x, 30);
 }

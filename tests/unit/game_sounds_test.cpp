@@ -1,0 +1,185 @@
+// The game's sound events as the player hears them: weapon names turned into
+// sounds, the mystery box loop, footsteps, the zombie groans, the instant-kill
+// sound and the spoken mixer report.
+#include "core/local_player.h"
+#include "audio/game_sounds.h"
+#include "audio/weapon_sounds.h"
+#include "audio_test_support.h"
+#include "world/doors.h"
+#include "world/players.h"
+#include "world/world_state.h"
+#include "world/zombies.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace audio_test;
+using fake::audio::playback;
+
+namespace {
+
+// Names and places of the playbacks started while `action` runs, as
+// "name@x,z" (or "name@flat" with 3D off).
+template <typename F>
+std::vector<std::string> started(F action) {
+    std::map<std::string, std::string> nameOfFile;
+    for (const SoundDef& d : soundTable()) nameOfFile[SOUNDS + d.file] = d.name;
+    const size_t from = fake::audio::calls().size();
+    action();
+    std::vector<std::string> out;
+    const auto& calls = fake::audio::calls();
+    for (size_t i = from; i < calls.size(); ++i) {
+        if (calls[i].fn != "channelPlay") continue;
+        const auto p = playback(calls[i].handle);
+        if (!p) continue;
+        std::string where = !(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF
+                                ? "flat"
+                                : std::to_string(int(p->position3D.x)) + "," + std::to_string(int(p->position3D.z));
+        out.push_back(nameOfFile[p->path] + "@" + where);
+    }
+    return out;
+}
+using Heard = std::vector<std::string>;
+
+} // namespace
+
+TEST(WeaponSounds, NamesAreCleanedOnlyWhereTheServerMayStray) {
+    startAudio();
+    EXPECT_EQ(started([] { playWeaponEquip(" ak47\r\n"); }), Heard{"equip_AK47@flat"});
+    EXPECT_EQ(started([] { playWeaponEquip("couteau"); }), Heard{"equip_Couteau@flat"});
+    EXPECT_EQ(started([] { playWeaponEquip("fusilapompe"); }), Heard{}) << "only equip_FusilAPompe exists";
+    EXPECT_EQ(started([] { playWeaponEquip("\tM\x01" "16\v"); }), Heard{"equip_M16@flat"});
+    EXPECT_EQ(started([] { playWeaponEquip(""); }), Heard{});
+    EXPECT_EQ(started([] { playBoxPickup("M16\r\n", 4, 5); }), Heard{"pickup_M16@4,5"});
+    EXPECT_EQ(started([] { playBoxPickup(" \tAK47 \t", 4, 5); }), Heard{"pickup_AK47@4,5"});
+    EXPECT_EQ(started([] { playBoxPickup("Couteau", 4, 5); }), Heard{}) << "no pick-up sound for the knife";
+    EXPECT_EQ(started([] { playDryFire("Revolver"); }), Heard{"empty_Revolver@flat"});
+    EXPECT_EQ(started([] { playDryFire(" Revolver"); }), Heard{});
+    EXPECT_EQ(started([] { playBoxTeleport(9, 9); }), Heard{"box_teleport@flat"});
+}
+
+TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
+    startAudio();
+    fake::setTime(5000);
+    EXPECT_EQ(started([] { playBoxWeaponSpawn("M16", 20, 5); }), Heard{"box_loop@20,15"});
+    EXPECT_EQ(fake::lastSpoken(), "M16 apparu");
+    const uint32_t loop = getSoundHandle("box_loop");
+    auto placements = [loop] {
+        int n = 0;
+        for (const auto& c : fake::audio::callsTo("channelSet3DPosition")) n += c.handle == loop;
+        return n;
+    };
+    const int atSpawn = placements();
+    for (int i = 0; i < 300; ++i) { // three seconds of 10 ms passes
+        fake::advance(10);
+        updateMysteryBoxAudio();
+    }
+    EXPECT_EQ(placements() - atSpawn, 3);
+    EXPECT_EQ(playback(loop)->state, platform::AUDIO_PLAYING);
+
+    // A loop that stopped by itself starts again at the next refresh.
+    platform::channelStop(loop);
+    const Heard restarted = started([] {
+        for (int i = 0; i < 100; ++i) {
+            fake::advance(10);
+            updateMysteryBoxAudio();
+        }
+    });
+    EXPECT_EQ(restarted, Heard{"box_loop@20,15"});
+
+    stopBoxWeaponLoop();
+    EXPECT_EQ(playback(loop)->state, platform::AUDIO_STOPPED);
+    const int atStop = placements();
+    fake::advance(2000);
+    updateMysteryBoxAudio();
+    EXPECT_EQ(placements(), atStop) << "no refresh once the weapon is gone";
+    EXPECT_EQ(curBoxX * 100 + curBoxY, 2015) << "the place is kept";
+
+    playBoxWeaponSpawn("AK47", 1, 1);
+    cleanupWeaponsAudio();
+    EXPECT_EQ(playback(loop)->state, platform::AUDIO_STOPPED);
+}
+
+TEST(GameSounds, StepsImpactsAndTheWallFollowTheMap) {
+    startAudio();
+    localPlayer = {2, 3};
+    fake::scriptDraws({0, 1, 1, 0, 1});
+    EXPECT_EQ(started([] { playStepAt(2, 3); }), Heard{"step_lobby_0@flat"}) << "one's own step, even in the lobby";
+    EXPECT_EQ(started([] { playStepAt(2, 4); }), Heard{"step_lobby_1@2,4"});
+    isInMaison = true;
+    EXPECT_EQ(started([] { playStepAt(7, 4); }), Heard{"step_maison_1@7,4"});
+    EXPECT_EQ(started([] { playZombieStep(8, 8); }), Heard{"step_zombie_1@8,8"});
+    EXPECT_EQ(started([] { playZombieStep(8, 8); }), Heard{"step_zombie_2@8,8"});
+    EXPECT_EQ(started([] { playWallSound(); }), Heard{"wall_maison@2,3"});
+    isInMaison = false;
+    EXPECT_EQ(started([] { playWallSound(); }), Heard{"wall_lobby@2,3"});
+    EXPECT_EQ(started([] { playImpactSound("Couteau", true, 1, 2); }), Heard{"death_walker@1,2"});
+    EXPECT_EQ(started([] { playImpactSound("COUTEAU", false, 1, 2); }), Heard{"impact_bullet@1,2"});
+}
+
+TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {
+    startAudio();
+    fake::setTime(10000);
+    // Listed far and near mixed; the player stands at (0, 0).
+    for (int d : {200, 5, 100, 50, 10}) localZombies.push_back(ZombieClient{d, d, 0, "", true});
+    // Draws of 1000ths: the zombie at 5 (chance 0.8) takes 0.8, the one at 10
+    // misses with 0.801, the one at 50 (chance 0.45) takes exactly 0.45.
+    fake::scriptDraws({800, 801, 450});
+    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), (Heard{"zombie_groan@5,0", "zombie_groan@50,0"}));
+    EXPECT_EQ(fake::drawsLeft(), 0u) << "only the three nearest draw";
+
+    fake::scriptDraws({0, 0, 0});
+    fake::advance(899);
+    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), Heard{});
+    fake::advance(1);
+    fake::scriptDraws({801, 0, 451});
+    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), Heard{"zombie_groan@10,0"});
+
+    // Seen from elsewhere, the far ones are the nearest; beyond 80 tiles the chance is 0.2.
+    fake::advance(900);
+    fake::scriptDraws({200, 201, 0});
+    EXPECT_EQ(started([] { updateZombieAudio(300, 0); }), (Heard{"zombie_groan@200,0", "zombie_groan@50,0"}));
+}
+
+TEST(GameSounds, InstantKillFollowsTheEffectsLevelUntilItEnds) {
+    startAudio(1000);
+    setLevel(AudioChannel::EFFECTS, 0.5f);
+    playSound("instant_kill_snd", -1, -1);
+    const uint32_t h = g_instantKillCh;
+    ASSERT_NE(h, 0u);
+    setLevel(AudioChannel::EFFECTS, 0.8f);
+    refreshInstantKillVolume();
+    EXPECT_FLOAT_EQ(playback(h)->volume, 0.8f * INSTANT_KILL_BASE_VOL);
+    fake::advance(1500);
+    refreshInstantKillVolume();
+    EXPECT_EQ(g_instantKillCh, 0u) << "an ended playback is forgotten";
+    fake::audio::clearCalls();
+    stopInstantKillSound();
+    EXPECT_TRUE(fake::audio::callsTo("channelStop").empty());
+
+    playSound("instant_kill_snd", -1, -1);
+    stopInstantKillSound();
+    EXPECT_EQ(g_instantKillCh, 0u);
+    EXPECT_EQ(fake::audio::callsTo("channelStop").size(), 1u);
+}
+
+TEST(GameSounds, MixerReportCountsLivePlaybacksPerBus) {
+    startAudio(1000);
+    speakAudioDebug();
+    EXPECT_EQ(fake::lastSpoken(),
+              "Audio debug. Total 0, virtualises 0. Zombies 0, armes 0, joueur 0, interface 0, ambiance 0.");
+    for (int d = 1; d <= 12; ++d) playSound("death_walker", d, 0); // two beyond the zombie limit
+    playSound("fire_AK47", -1, -1);
+    playSound("ui_nav", -1, -1); // master channel: counted in the total only
+    playSound("step_maison_0", 3, 3);
+    playSound("cloche", -1, -1);
+    speakAudioDebug();
+    EXPECT_EQ(fake::lastSpoken(),
+              "Audio debug. Total 16, virtualises 2. Zombies 12, armes 1, joueur 2, interface 0, ambiance 0.");
+    fake::advance(1500);
+    speakAudioDebug();
+    EXPECT_EQ(fake::lastSpoken(),
+              "Audio debug. Total 2, virtualises 2. Zombies 2, armes 0, joueur 0, interface 0, ambiance 0.")
+        << "finished playbacks are dropped first; silenced ones wait for their bus";
+}
