@@ -203,7 +203,7 @@ void playSound(const std::string& name, int x, int y) {
 
 void refreshActiveVolumes() {
     if (g_assets.empty()) return; // nothing loaded, nothing to re-level
-    const float v = getFinalVolume(AudioChannel::AMBIANCE);
+    float v = getFinalVolume(AudioChannel::AMBIANCE);
     std::string name;
     switch (SceneManager::currentScene) {
     case Scene::INTRO: name = "music_intro"; break;
@@ -212,7 +212,11 @@ void refreshActiveVolumes() {
         name = "music_menu_" + std::to_string(std::clamp(getMenuMusicIndex(), 1, 6));
         break;
     case Scene::LOBBY: name = "music_lobby"; break;
-    case Scene::MAISON: name = "music_maison"; break;
+    case Scene::MAISON:
+        // Kept at its share: a volume key must not lift it over the game.
+        name = "music_maison";
+        v *= MAISON_MUSIC_SHARE;
+        break;
     default: return;
     }
     const uint32_t h = getSoundHandle(name);

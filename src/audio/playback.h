@@ -21,6 +21,8 @@ constexpr int LIM_NONE = 999; // any limit above 899 means "not limited"
 
 // The instant-kill sound plays at this fraction of its channel's level.
 constexpr float INSTANT_KILL_BASE_VOL = 0.35f;
+// The house music sits under the game's sounds, at this share of the ambience level.
+constexpr float MAISON_MUSIC_SHARE = 0.4f;
 
 // One sample playback.
 struct PlayingSound {

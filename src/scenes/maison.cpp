@@ -25,8 +25,6 @@ namespace {
 bool held(int vk) { return platform::isKeyDown(vk); }
 bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
 
-// The house music plays below the ambience level, under the game's sounds.
-constexpr float MAISON_MUSIC_SHARE = 0.4f;
 constexpr uint32_t SHOT_GAP_MS = 50;
 
 void rebuildMapElementsMenu() {

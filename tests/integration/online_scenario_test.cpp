@@ -1,6 +1,7 @@
 // Logging in and creating an account as a player does it: the real main loop,
 // scripted keys and typing, and a stand-in game server on the main and test ports.
 #include "core/scene.h"
+#include "audio/volume.h"
 #include "client_test_support.h"
 #include "enet_test_server.h"
 #include "net/connection.h"
@@ -243,6 +244,13 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
                   !isLocalDead() && isDoorClosedAt(50, 0) && localPlayer.x == 0 && localPlayer.y == 0 && isInMaison;
     });
 
+    float musicAfterFade = -1.0f;
+    fake::at(1900, [&] {
+        const auto music = fake::audio::playback(getSoundHandle("music_maison"));
+        if (music && music->state == platform::AUDIO_PLAYING)
+            musicAfterFade = music->volume / getFinalVolume(AudioChannel::AMBIANCE);
+    });
+
     // Held Up: a step at once, then at gaps just over 400 ms.
     hold({VK_UP}, 1000, 830);
     for (uint32_t t : {995u, 1005u, 1405u, 1415u, 1815u, 1825u}) snapshot(t);
@@ -275,6 +283,7 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
     runClient();
 
     EXPECT_TRUE(greeted);
+    EXPECT_FLOAT_EQ(musicAfterFade, 0.4f) << "the house music fades in under the ambience level";
     EXPECT_EQ(countAt(995, "MOVE:Z"), 0u);
     EXPECT_EQ(countAt(1005, "MOVE:Z"), 1u);
     EXPECT_EQ(countAt(1405, "MOVE:Z"), 1u);
