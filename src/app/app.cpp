@@ -13,6 +13,7 @@
 #include "platform/keyboard.h"
 #include "platform/speech.h"
 #include "platform/window.h"
+#include "update/update_check.h"
 
 #include <cstdio>
 
@@ -26,6 +27,7 @@ void startUp() {
     initVolumeManager();
     initAudio();
     KeyBindingManager::init();
+    checkUpdate(); // may end the process, before any window exists
 }
 
 void frame() {
