@@ -1,7 +1,9 @@
-// The real HTTPS GET (libcurl) against `openssl s_server` on 127.0.0.1, with
-// certificates made here: a test CA, a server certificate for 127.0.0.1 and
-// one for another host name, both signed by it.
+// The update check's real platform operations: the HTTPS GET (libcurl)
+// against `openssl s_server` on 127.0.0.1, with certificates made here (a test
+// CA, a server certificate for 127.0.0.1 and one for another host name, both
+// signed by it), and the detached start of a program.
 #include "platform/https.h"
+#include "platform/process.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -157,4 +160,33 @@ TEST_F(HttpsGet, SilentServerFailsWithinTheBound) {
     // Generous: this only tells a bounded wait from an unbounded one.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
     close(listener);
+}
+
+TEST(StartDetached, ProgramRunsInItsOwnSessionWithNullStreams) {
+    char pattern[] = "/tmp/ashen_spawn_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path folder = pattern;
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    // Session id (field 6 of stat), then where the three standard streams lead.
+    // The expansions run before echo's own redirection, so they see the
+    // script's streams as it was started.
+    std::ofstream("Updater") << "#!/bin/sh\n"
+                                "echo $$ $(cut -d' ' -f6 /proc/$$/stat) $(readlink /proc/$$/fd/0) "
+                                "$(readlink /proc/$$/fd/1) $(readlink /proc/$$/fd/2) > report.tmp\n"
+                                "mv report.tmp report\n";
+    fs::permissions("Updater", fs::perms::owner_all);
+    EXPECT_FALSE(platform::startDetached("./Missing"));
+    ASSERT_TRUE(platform::startDetached("./Updater"));
+    fs::current_path(previous);
+    for (int i = 0; i < 500 && !fs::exists(folder / "report"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(folder / "report");
+    std::string pid, sid, in0, out1, err2;
+    in >> pid >> sid >> in0 >> out1 >> err2;
+    EXPECT_EQ(sid, pid) << "the updater leads a session of its own";
+    EXPECT_NE(sid, std::to_string(getsid(0)));
+    EXPECT_EQ(in0 + " " + out1 + " " + err2, "/dev/null /dev/null /dev/null");
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
 }
