@@ -1,6 +1,7 @@
 #include "update/update_check.h"
 
-#include "app/speech.h"
+#include "base/text.h"
+#include "core/speech.h"
 #include "build_config.h"
 #include "platform/clock.h"
 #include "platform/https.h"
@@ -17,14 +18,10 @@ namespace {
 const char* const UPDATE_PATH = "/updates/update.json";
 const char* const UPDATER_PROGRAM = "./Updater";
 
-bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
-int32_t parsePart(const std::string& part) {
-    size_t begin = 0;
-    size_t end = part.size();
-    while (begin < end && isBlank(part[begin])) ++begin;
-    while (end > begin && isBlank(part[end - 1])) --end;
-    size_t i = begin;
+int32_t parsePart(const std::string& raw) {
+    const std::string part = trimChars(raw, C_WHITESPACE);
+    const size_t end = part.size();
+    size_t i = 0;
     const bool negative = i < end && part[i] == '-';
     if (i < end && (part[i] == '+' || part[i] == '-')) ++i;
     // Accumulate in 64 bits and stop as soon as the value leaves the 32-bit
