@@ -22,7 +22,10 @@ void say(uint32_t player, const std::string& text, std::vector<GameSend>& out) {
     gameSendTo(player, "SAY:" + text, out);
 }
 
-std::string zombiesText(int n) { return std::to_string(n) + (n == 1 ? " zombie" : " zombies"); }
+// French puts 0 and 1 in the singular.
+std::string zombiesText(int n, const char* one, const char* many) {
+    return std::to_string(n) + (n <= 1 ? " zombie" + std::string(one) : " zombies" + std::string(many));
+}
 
 // Nobody stands and no potion will lift anyone: the game is over.
 void checkGameOver(Game& game, uint32_t now, std::vector<GameSend>& out) {
@@ -33,7 +36,7 @@ void checkGameOver(Game& game, uint32_t now, std::vector<GameSend>& out) {
     game.phaseUntil = now + GAME_OVER_LOBBY_MS;
     std::string stats = "Partie terminée au round " + std::to_string(game.round) + ".";
     for (const GamePlayer& p : game.players)
-        stats += " " + p.pseudo + " : " + zombiesText(p.kills) + " tués, " + std::to_string(p.earned) + " points.";
+        stats += " " + p.pseudo + " : " + zombiesText(p.kills, " tué", " tués") + ", " + std::to_string(p.earned) + " points.";
     gameSendAll(game, "GAME_OVER_SIGNAL", out);
     gameSendAll(game, "STATS:" + stats, out);
 }
@@ -133,11 +136,11 @@ void handleRound(Game& game, GamePlayer& p, std::string_view, uint32_t, std::vec
     if (game.phase == Phase::STARTING) return say(p.id, "La partie commence, premier round dans un instant.", out);
     if (game.phase == Phase::CALM) return say(p.id, round + " terminé, le suivant arrive.", out);
     int left = game.toSpawn + static_cast<int>(game.zombies.size());
-    say(p.id, round + ", " + zombiesText(left) + (left == 1 ? " restant." : " restants."), out);
+    say(p.id, round + ", " + zombiesText(left, " restant.", " restants."), out);
 }
 
 void handleKills(Game&, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
-    say(p.id, zombiesText(p.kills) + " tués, dont " + std::to_string(p.roundKills) + " dans ce round.", out);
+    say(p.id, zombiesText(p.kills, " tué", " tués") + ", dont " + std::to_string(p.roundKills) + " dans ce round.", out);
 }
 
 void handlePoints(Game&, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {

@@ -84,7 +84,7 @@ void step(Game& game, Zombie& z, std::vector<GameSend>& out) {
     for (int k = 0; k < 4; ++k) {
         // Each zombie tries the directions in its own order, so a crowd spreads out.
         Tile t = around[(k + z.id) % 4];
-        if (!houseInside(t.x, t.y) || game.pathDist[houseIndex(t.x, t.y)] != here - 1) continue;
+        if (game.pathDist[houseIndex(t.x, t.y)] != here - 1) continue; // -1 when blocked
         if (occupied(game, t, z.id)) continue;
         z.pos = t;
         gameSendAll(game, "Z_POS:" + std::to_string(z.id) + "," + tileText(t), out);

@@ -59,29 +59,44 @@ bool houseLineClear(Tile from, Tile to, const DoorStates& doors) {
     }
 }
 
+namespace {
+
+// The grid every search starts from: walls, closed doors and the border -1.
+std::vector<int16_t> blankGrid() {
+    std::vector<int16_t> grid(HOUSE_GRID, -1);
+    const DoorStates closed{};
+    for (int y = 0; y <= HOUSE_MAX_Y; ++y)
+        for (int x = 0; x <= HOUSE_MAX_X; ++x)
+            if (!houseBlocked(x, y, closed)) grid[houseIndex(x, y)] = HOUSE_UNREACHABLE;
+    return grid;
+}
+
+} // namespace
+
 void houseDistances(const std::vector<Tile>& sources, const DoorStates& doors, std::vector<int16_t>& dist) {
-    dist.assign(HOUSE_TILES, HOUSE_UNREACHABLE);
+    static const std::vector<int16_t> blank = blankGrid();
     // Scratch reused by every search: the server is single-threaded.
-    static std::vector<int> queue;
-    queue.clear();
+    static std::vector<int> queue(HOUSE_GRID);
+    dist = blank;
+    for (int i = 0; i < HOUSE_DOOR_COUNT; ++i)
+        if (doors[i]) dist[houseIndex(HOUSE_DOORS[i].x, HOUSE_DOORS[i].y)] = HOUSE_UNREACHABLE;
+    size_t tail = 0;
     for (const Tile& s : sources) {
-        if (houseBlocked(s.x, s.y, doors)) continue;
+        if (!houseInside(s.x, s.y)) continue;
         int i = houseIndex(s.x, s.y);
-        if (dist[i] == 0) continue;
+        if (dist[i] != HOUSE_UNREACHABLE) continue; // blocked, or a second source on one tile
         dist[i] = 0;
-        queue.push_back(i);
+        queue[tail++] = i;
     }
-    for (size_t head = 0; head < queue.size(); ++head) {
+    const int around[4] = {1, -1, HOUSE_STRIDE, -HOUSE_STRIDE};
+    for (size_t head = 0; head < tail; ++head) {
         int i = queue[head];
-        int x = i % HOUSE_WIDTH, y = i / HOUSE_WIDTH;
         int16_t next = static_cast<int16_t>(dist[i] + 1);
-        const Tile around[4] = {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}};
-        for (const Tile& n : around) {
-            if (houseBlocked(n.x, n.y, doors)) continue;
-            int j = houseIndex(n.x, n.y);
+        for (int offset : around) {
+            int j = i + offset;
             if (dist[j] != HOUSE_UNREACHABLE) continue;
             dist[j] = next;
-            queue.push_back(j);
+            queue[tail++] = j;
         }
     }
 }

@@ -9,11 +9,13 @@
 
 constexpr int HOUSE_MAX_X = 100;
 constexpr int HOUSE_MAX_Y = 50;
-constexpr int HOUSE_WIDTH = HOUSE_MAX_X + 1;
-constexpr int HOUSE_TILES = HOUSE_WIDTH * (HOUSE_MAX_Y + 1);
+// Distance grids keep a blocked border around the house, so a search never
+// checks bounds: a tile's neighbours are always inside the grid.
+constexpr int HOUSE_STRIDE = HOUSE_MAX_X + 3;
+constexpr int HOUSE_GRID = HOUSE_STRIDE * (HOUSE_MAX_Y + 3);
 constexpr int HOUSE_DOOR_COUNT = 4;
 constexpr int HOUSE_ROOM_COUNT = 3;
-// A tile no standing player can be reached from.
+// A tile no standing player can be reached from; blocked tiles hold -1.
 constexpr int16_t HOUSE_UNREACHABLE = INT16_MAX;
 
 struct Tile {
@@ -41,10 +43,11 @@ const std::vector<Tile>& houseSpawnPoints(int room);
 // Every tile of the straight line between two tiles is passable.
 bool houseLineClear(Tile from, Tile to, const DoorStates& doors);
 // Steps from each tile to the nearest source along passable tiles (4
-// neighbours), HOUSE_UNREACHABLE where none can be reached. `dist` is resized.
+// neighbours), indexed by houseIndex; HOUSE_UNREACHABLE where none can be
+// reached, -1 on blocked tiles. `dist` is resized to HOUSE_GRID.
 void houseDistances(const std::vector<Tile>& sources, const DoorStates& doors, std::vector<int16_t>& dist);
 
-inline int houseIndex(int x, int y) { return y * HOUSE_WIDTH + x; }
+inline int houseIndex(int x, int y) { return (y + 1) * HOUSE_STRIDE + x + 1; }
 // Tiles that touch, diagonals included: "within one tile".
 inline bool houseNextTo(Tile a, Tile b) {
     return a.x - b.x <= 1 && b.x - a.x <= 1 && a.y - b.y <= 1 && b.y - a.y <= 1;
