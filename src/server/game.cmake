@@ -5,7 +5,7 @@ add_library(ashen_server_game STATIC
   ${CMAKE_CURRENT_LIST_DIR}/game_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_combat.cpp
   ${CMAKE_CURRENT_LIST_DIR}/game_zombies.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/house_map.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/game_house.cpp)
 target_include_directories(ashen_server_game PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 if(ASHEN_TESTS)

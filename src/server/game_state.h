@@ -9,7 +9,7 @@
 
 #include "server/game.h"
 #include "server/game_weapons.h"
-#include "server/house_map.h"
+#include "server/game_house.h"
 
 constexpr int START_POINTS = 500;
 constexpr int START_HEALTH = 100;

@@ -1,4 +1,4 @@
-#include "server/house_map.h"
+#include "server/game_house.h"
 
 #include <cstdlib>
 
