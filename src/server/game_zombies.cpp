@@ -74,21 +74,23 @@ void refreshPaths(Game& game) {
     game.pathDirty = false;
 }
 
-// One tile down the distance field, toward the nearest standing player; a
-// zombie whose way is blocked by another one waits.
+// One tile down the distance field, toward the nearest standing player. A
+// zombie whose way is taken by another one steps aside to a tile as near, so
+// a crowd spreads around its prey instead of queueing in line.
 void step(Game& game, Zombie& z, std::vector<GameSend>& out) {
     refreshPaths(game);
     int16_t here = game.pathDist[houseIndex(z.pos.x, z.pos.y)];
     if (here == HOUSE_UNREACHABLE || here == 0) return;
     const Tile around[4] = {{z.pos.x + 1, z.pos.y}, {z.pos.x, z.pos.y + 1}, {z.pos.x - 1, z.pos.y}, {z.pos.x, z.pos.y - 1}};
-    for (int k = 0; k < 4; ++k) {
-        // Each zombie tries the directions in its own order, so a crowd spreads out.
-        Tile t = around[(k + z.id) % 4];
-        if (game.pathDist[houseIndex(t.x, t.y)] != here - 1) continue; // -1 when blocked
-        if (occupied(game, t, z.id)) continue;
-        z.pos = t;
-        gameSendAll(game, "Z_POS:" + std::to_string(z.id) + "," + tileText(t), out);
-        return;
+    for (int16_t wanted : {static_cast<int16_t>(here - 1), here}) {
+        for (int k = 0; k < 4; ++k) {
+            // Each zombie tries the directions in its own order.
+            Tile t = around[(k + z.id) % 4];
+            if (game.pathDist[houseIndex(t.x, t.y)] != wanted || occupied(game, t, z.id)) continue;
+            z.pos = t;
+            gameSendAll(game, "Z_POS:" + std::to_string(z.id) + "," + tileText(t), out);
+            return;
+        }
     }
 }
 
