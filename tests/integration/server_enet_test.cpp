@@ -119,3 +119,29 @@ TEST_F(ServerEnet, AFloodAndAnOversizedPacketLeaveTheServerServingOthers) {
     alice.send("REQ_PLAYERS");
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("PLAYERS_LIST:1 joueur en ligne : Alice.")});
 }
+
+TEST_F(ServerEnet, ATeamOfOnePlaysAGameLeavesItAndItsRoundIsRanked) {
+    ServerProcess server;
+    ASSERT_NE(server.port(), 0);
+    RawPeer zoe(server.port());
+    ASSERT_TRUE(login(zoe, "Zoe"));
+    zoe.send("CREATE_TEAM:Seule");
+    zoe.receive(2);
+    zoe.send("START_GAME");
+    EXPECT_EQ(zoe.receive(1), std::vector<std::string>{z("START_MAISON")});
+    zoe.send("MOVE:Z");
+    zoe.send("ACTION");
+    EXPECT_EQ(zoe.receive(2), (std::vector<std::string>{z("POS:0,1"), z("SAY:Rien à utiliser ici.")}));
+    EXPECT_EQ(zoe.receive(1), std::vector<std::string>{z("ROUND_START:1")});
+    const std::vector<std::string> spawn = zoe.receive(1);
+    ASSERT_EQ(spawn.size(), 1u);
+    EXPECT_EQ(spawn[0].rfind("Z_SPAWN:1,", 0), 0u) << spawn[0];
+    zoe.send("LEAVE_MAISON");
+    // Zombie steps may come before the way out.
+    bool back = false;
+    for (int i = 0; i < 20 && !back; ++i)
+        for (const std::string& m : zoe.receive(1, 250)) back = back || m == z("GOTO_LOBBY");
+    EXPECT_TRUE(back);
+    zoe.send("REQ_RANKING:ROUND");
+    EXPECT_EQ(zoe.receive(1), std::vector<std::string>{z("RANKING:ROUND:1;Zoe;1")});
+}
