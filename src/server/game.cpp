@@ -16,8 +16,6 @@ GamePlayer* findPresent(Game& game, uint32_t id) {
     return nullptr;
 }
 
-std::string coords(Tile t) { return std::to_string(t.x) + "; " + std::to_string(t.y); }
-
 void say(uint32_t player, const std::string& text, std::vector<GameSend>& out) {
     gameSendTo(player, "SAY:" + text, out);
 }
@@ -112,12 +110,12 @@ void handleShoot(Game& game, GamePlayer& p, std::string_view, uint32_t now, std:
     gameCombatShoot(game, p, now, out);
 }
 
-void handleReload(Game& game, GamePlayer& p, std::string_view, uint32_t now, std::vector<GameSend>& out) {
-    gameCombatReload(game, p, now, out);
+void handleReload(Game&, GamePlayer& p, std::string_view, uint32_t now, std::vector<GameSend>& out) {
+    gameCombatReload(p, now, out);
 }
 
-void handleSwitch(Game& game, GamePlayer& p, std::string_view fields, uint32_t now, std::vector<GameSend>& out) {
-    if (fields.size() == 1 && fields[0] >= '0' && fields[0] <= '2') gameCombatSwitch(game, p, fields[0] - '0', now, out);
+void handleSwitch(Game&, GamePlayer& p, std::string_view fields, uint32_t, std::vector<GameSend>& out) {
+    if (fields.size() == 1 && fields[0] >= '0' && fields[0] <= '2') gameCombatSwitch(p, fields[0] - '0', out);
 }
 
 void handleAmmo(Game&, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
@@ -159,7 +157,7 @@ void handleMember(Game& game, GamePlayer& p, std::string_view fields, uint32_t, 
         std::string state = m.life == Life::DOWN  ? "à terre"
                             : m.life == Life::OUT ? "hors jeu jusqu'au prochain round"
                                                   : "santé " + std::to_string(m.health);
-        return say(p.id, m.pseudo + ", en " + coords(m.pos) + ", " + state + ".", out);
+        return say(p.id, m.pseudo + ", en " + tileSpoken(m.pos) + ", " + state + ".", out);
     }
     say(p.id, "Personne à cette place.", out);
 }

@@ -88,8 +88,7 @@ void gameBoxTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
 }
 
 std::string gameBoxDescription(const Game& game, uint32_t now) {
-    Tile t = boxTile(game);
-    std::string where = std::to_string(t.x) + "; " + std::to_string(t.y);
+    std::string where = tileSpoken(boxTile(game));
     if (game.box.state == BoxState::HIDDEN)
         return "La boîte mystère sera en " + where + " dans " + secondsLeft(now, game.box.until) + " secondes.";
     return "La boîte mystère est en " + where + ".";

@@ -100,7 +100,7 @@ void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSe
     dropBonus(game, now, out);
 }
 
-void gameCombatReload(Game&, GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+void gameCombatReload(GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
     WeaponSlot& slot = p.slots[p.current];
     if (p.life != Life::STANDING || slot.weapon < 0) return;
     const WeaponSpec& spec = WEAPONS[slot.weapon];
@@ -116,7 +116,7 @@ void gameCombatReload(Game&, GamePlayer& p, uint32_t now, std::vector<GameSend>&
     gameSendTo(p.id, "RELOAD_OK:" + std::string(spec.name), out);
 }
 
-void gameCombatSwitch(Game&, GamePlayer& p, int slot, uint32_t, std::vector<GameSend>& out) {
+void gameCombatSwitch(GamePlayer& p, int slot, std::vector<GameSend>& out) {
     if (p.life != Life::STANDING) return;
     if (p.slots[slot].weapon < 0)
         return gameSendTo(p.id, "SAY:Aucune arme dans l'emplacement " + std::to_string(slot + 1) + ".", out);

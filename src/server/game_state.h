@@ -1,8 +1,9 @@
 #pragma once
 // The state of one game, shared by the game's source files (game.cpp: members,
 // moves, landmarks, downs and the end; game_zombies.cpp: rounds and zombies;
-// game_combat.cpp: weapons and bonuses; game_box.cpp: the mystery box) and by
-// their tests, which set up situations directly.
+// game_combat.cpp: weapons and bonuses; game_box.cpp: the mystery box;
+// game_house.cpp: walls, doors and paths) and by their tests, which set up
+// situations directly.
 #include <random>
 #include <string>
 #include <vector>
@@ -115,7 +116,9 @@ constexpr Tile BOX_SPOTS[4] = {{30, 20}, {12, 40}, {60, 30}, {86, 25}};
 
 // `at` has come: unsigned difference, so a wrapping clock is fine.
 inline bool reached(uint32_t now, uint32_t at) { return static_cast<int32_t>(now - at) >= 0; }
+// A tile in messages, and in spoken sentences as the client's map menu says it.
 inline std::string tileText(Tile t) { return std::to_string(t.x) + "," + std::to_string(t.y); }
+inline std::string tileSpoken(Tile t) { return std::to_string(t.x) + "; " + std::to_string(t.y); }
 
 // game.cpp
 void gameSendTo(uint32_t player, std::string text, std::vector<GameSend>& out);
@@ -135,8 +138,8 @@ uint32_t gameZombieStepMs(int round);
 
 // game_combat.cpp
 void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out);
-void gameCombatReload(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out);
-void gameCombatSwitch(Game& game, GamePlayer& p, int slot, uint32_t now, std::vector<GameSend>& out);
+void gameCombatReload(GamePlayer& p, uint32_t now, std::vector<GameSend>& out);
+void gameCombatSwitch(GamePlayer& p, int slot, std::vector<GameSend>& out);
 void gameCombatAmmo(const GamePlayer& p, std::vector<GameSend>& out);
 void gameCombatTick(Game& game, uint32_t now, std::vector<GameSend>& out);
 void gameArm(WeaponSlot& slot, int weapon); // a fresh weapon, magazine and reserve full

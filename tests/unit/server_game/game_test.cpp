@@ -309,6 +309,21 @@ TEST_F(GameTest, GameOverTellsTheStatisticsAndSendsEveryoneBack) {
     EXPECT_EQ(results[0].round, 1);
 }
 
+TEST_F(GameTest, QueriesAnswerInWords) {
+    send(ALICE, "REQ_ROUND");
+    EXPECT_EQ(take(ALICE).back(), "SAY:La partie commence, premier round dans un instant.");
+    startRound();
+    game->toSpawn = 3;
+    addZombie(90, 25, true);
+    place(BOB, 7, 3);
+    player(BOB).health = 75;
+    player(ALICE).kills = 1;
+    for (const char* q : {"REQ_ROUND", "REQ_KILLS", "REQ_POINTS", "REQ_BOX", "GET_MEMBER:1"}) send(ALICE, q);
+    EXPECT_EQ(take(ALICE), (Texts{"SAY:Round 1, 4 zombies restants.", "SAY:1 zombie tué, dont 0 dans ce round.",
+                                  "SAY:Vous avez 500 points.", "SAY:La boîte mystère est en 30; 20.",
+                                  "SAY:Bob, en 7; 3, santé 75."}));
+}
+
 TEST_F(GameTest, LeavingSendsThePlayerBackAndAnEmptyGameEnds) {
     gameRemovePlayer(*game, BOB, now, out);
     EXPECT_EQ(take(BOB).back(), "GOTO_LOBBY");
