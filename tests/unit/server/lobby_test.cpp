@@ -83,4 +83,7 @@ TEST_F(ServerTest, HostileInputIsIgnoredAndAFloodIsCutOff) {
     EXPECT_EQ(heard(bob), Texts{"LOBBY_LEFT:Alice"});
     send(bob, "REQ_PLAYERS");
     EXPECT_EQ(heard(bob), Texts{"PLAYERS_LIST:1 joueur en ligne : Bob."});
+
+    for (int i = 0; i < 15; ++i) connect(); // 16 at most, logged in or not
+    EXPECT_EQ(connect(), 0u);
 }

@@ -285,6 +285,23 @@ TEST_F(GameTest, RoundEndsWithItsKillsThenTheNextStartsAfterTheCalm) {
     EXPECT_EQ(count(take(ALICE), "Z_SPAWN:"), 8);
 }
 
+TEST_F(GameTest, BonusesDoubleThePointsAndKillAtOneHitUntilTheyEnd) {
+    startRound();
+    addZombie(90, 25, true);
+    send(ALICE, "SWITCH:0");
+    addZombie(1, 1, true); // a full health zombie, far beyond one knife hit
+    game->doublePoints = game->instantKill = true;
+    game->doublePointsUntil = now + 1000;
+    game->instantKillUntil = now + 2000;
+    send(ALICE, "SHOOT");
+    EXPECT_EQ(take(BOB).back(), "Z_DIE:2,Couteau:1,1");
+    EXPECT_EQ(player(ALICE).points, 500 + 2 * POINTS_KILL);
+    advance(1000);
+    EXPECT_EQ(take(BOB), Texts{"BONUS_DOUBLE_POINTS_END"});
+    advance(1000);
+    EXPECT_EQ(take(BOB), Texts{"SAY:Fin de la mort instantanée."});
+}
+
 TEST_F(GameTest, GameOverTellsTheStatisticsAndSendsEveryoneBack) {
     startRound();
     player(ALICE).kills = 3;
