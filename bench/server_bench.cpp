@@ -1,7 +1,7 @@
 // The game server's throughput, printed: logins per second (Argon2id
 // verification included) and messages per second through the dispatch on a
 // fake clock, without the network.
-#include "net/sha256.h"
+#include "base/sha256.h"
 #include "server/accounts.h"
 #include "server/server.h"
 

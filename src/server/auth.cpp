@@ -45,7 +45,7 @@ bool testPassMatches(const std::string& given) {
 // 3 to 20 printable characters, neither field nor list separators, no blank
 // at either end (two players would otherwise look alike).
 bool validPseudo(const std::string& p) {
-    const size_t n = utf8Length(p);
+    const size_t n = utf8CountChars(p);
     return n >= 3 && n <= 20 && isPrintableUtf8(p) && p.find_first_of(":|") == std::string::npos &&
            p.front() != ' ' && p.back() != ' ';
 }

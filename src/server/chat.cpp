@@ -26,7 +26,7 @@ bool withinRate(Session& s, uint32_t nowMs, Outbox& out) {
 // A text anyone may hear: printable, not empty, not too long.
 bool acceptable(Session& s, std::string_view text, uint32_t nowMs, Outbox& out) {
     if (text.empty() || !isPrintableUtf8(text)) return false;
-    if (utf8Length(text) > CHAT_MAX_CHARS) {
+    if (utf8CountChars(std::string(text)) > CHAT_MAX_CHARS) {
         sendTo(out, s.id, "SAY:Message trop long, 300 caractères au plus.");
         return false;
     }
@@ -54,7 +54,7 @@ void handleChatPrivate(Session& s, std::string_view fields, uint32_t nowMs, Outb
     if (!acceptable(s, f[1], nowMs, out)) return;
     Session* to = findPlayer(f[0]);
     if (to == nullptr) {
-        if (isPrintableUtf8(f[0]) && utf8Length(f[0]) <= 20)
+        if (isPrintableUtf8(f[0]) && utf8CountChars(f[0]) <= 20)
             return sendTo(out, s.id, "SAY:Aucun joueur connecté ne s'appelle " + f[0] + ".");
         return sendTo(out, s.id, "SAY:Joueur inconnu.");
     }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "protocol/keywords.h"
 #include "server/game_state.h"
 
 namespace {
@@ -169,11 +170,11 @@ struct Route {
 };
 
 const Route ROUTES[] = {
-    {"MOVE:", handleMove},        {"SHOOT", handleShoot},         {"ACTION", handleAction},
-    {"RELOAD", handleReload},     {"SWITCH:", handleSwitch},      {"CHECK_AMMO", handleAmmo},
-    {"CHECK_HEALTH", handleHealth}, {"REVIVE", handleRevive},     {"REQ_ROUND", handleRound},
-    {"REQ_KILLS", handleKills},   {"REQ_POINTS", handlePoints},   {"REQ_BOX", handleBox},
-    {"GET_MEMBER:", handleMember},
+    {MSG_MOVE, handleMove},         {MSG_SHOOT, handleShoot},         {MSG_ACTION, handleAction},
+    {MSG_RELOAD, handleReload},     {MSG_SWITCH, handleSwitch},       {MSG_CHECK_AMMO, handleAmmo},
+    {MSG_CHECK_HEALTH, handleHealth}, {MSG_REVIVE, handleRevive},     {MSG_REQ_ROUND, handleRound},
+    {MSG_REQ_KILLS, handleKills},   {MSG_REQ_POINTS, handlePoints},   {MSG_REQ_BOX, handleBox},
+    {MSG_GET_MEMBER, handleMember},
 };
 
 void tickPlayers(Game& game, uint32_t now, std::vector<GameSend>& out) {

@@ -8,7 +8,8 @@
 #include "server/teams.h"
 #include "server/text.h"
 
-#include <cstring>
+#include "protocol/keywords.h"
+
 #include <map>
 
 namespace {
@@ -26,7 +27,7 @@ uint32_t g_lastNow = 0;
 using Handler = void (*)(Session&, std::string_view, uint32_t, Outbox&);
 
 struct Route {
-    const char* keyword; // ending in ':' when fields follow, else the whole message
+    std::string_view keyword; // ending in ':' when fields follow, else the whole message
     Handler handler;
     bool beforeLogin; // acted on before a login (and only those are)
     bool inHouse;     // kept by the shell while the player is in a game
@@ -34,29 +35,29 @@ struct Route {
 
 // Anything else is unknown and ignored; in the house it belongs to the game.
 const Route ROUTES[] = {
-    {"AUTH_REGISTER:", handleRegister, true, false},
-    {"AUTH_LOGIN:", handleLogin, true, false},
-    {"CHAT_RADIO:", handleChatRadio, false, true},
-    {"CHAT_TEAM:", handleChatTeam, false, true},
-    {"CHAT_MP:", handleChatPrivate, false, true},
-    {"MOVE:", handleMove, false, false},
-    {"CHECK_HEALTH", handleCheckHealth, false, false},
-    {"REQ_PLAYERS", handlePlayers, false, false},
-    {"PING:", handlePing, false, false},
-    {"REQ_UPTIME", handleUptime, false, false},
-    {"REQ_RANKING:", handleRanking, false, false},
-    {"CREATE_TEAM:", handleCreateTeam, false, false},
-    {"GET_TEAMS", handleGetTeams, false, false},
-    {"JOIN_TEAM:", handleJoinTeam, false, false},
-    {"LEAVE_TEAM", handleLeaveTeam, false, false},
-    {"DESTROY_TEAM", handleDestroyTeam, false, false},
-    {"GET_TEAM_MEMBERS:", handleGetTeamMembers, false, false},
-    {"START_GAME", handleStartGame, false, false},
+    {MSG_AUTH_REGISTER, handleRegister, true, false},
+    {MSG_AUTH_LOGIN, handleLogin, true, false},
+    {MSG_CHAT_RADIO, handleChatRadio, false, true},
+    {MSG_CHAT_TEAM, handleChatTeam, false, true},
+    {MSG_CHAT_MP, handleChatPrivate, false, true},
+    {MSG_MOVE, handleMove, false, false},
+    {MSG_CHECK_HEALTH, handleCheckHealth, false, false},
+    {MSG_REQ_PLAYERS, handlePlayers, false, false},
+    {MSG_PING, handlePing, false, false},
+    {MSG_REQ_UPTIME, handleUptime, false, false},
+    {MSG_REQ_RANKING, handleRanking, false, false},
+    {MSG_CREATE_TEAM, handleCreateTeam, false, false},
+    {MSG_GET_TEAMS, handleGetTeams, false, false},
+    {MSG_JOIN_TEAM, handleJoinTeam, false, false},
+    {MSG_LEAVE_TEAM, handleLeaveTeam, false, false},
+    {MSG_DESTROY_TEAM, handleDestroyTeam, false, false},
+    {MSG_GET_TEAM_MEMBERS, handleGetTeamMembers, false, false},
+    {MSG_START_GAME, handleStartGame, false, false},
 };
 
 const Route* routeOf(std::string_view message) {
     for (const Route& r : ROUTES) {
-        std::string_view k = r.keyword;
+        const std::string_view k = r.keyword;
         if (k.back() == ':' ? message.substr(0, k.size()) == k : message == k) return &r;
     }
     return nullptr;
@@ -176,7 +177,7 @@ void serverReceive(uint32_t session, std::string_view packet, uint32_t nowMs, Ou
     }
     if (packet.size() > MAX_PACKET) return;
     const std::string message(packet.substr(0, packet.find('\0')));
-    if (!isValidUtf8(message)) return;
+    if (!utf8IsValid(message)) return;
     const Route* route = routeOf(message);
     if (s->inGame && !(route && route->inHouse)) {
         gameMessage(*s, message, nowMs, out);
@@ -184,7 +185,7 @@ void serverReceive(uint32_t session, std::string_view packet, uint32_t nowMs, Ou
     }
     // Before a login only the two account messages count, and only then.
     if (route == nullptr || route->beforeLogin != (s->account == 0)) return;
-    route->handler(*s, std::string_view(message).substr(std::strlen(route->keyword)), nowMs, out);
+    route->handler(*s, std::string_view(message).substr(route->keyword.size()), nowMs, out);
 }
 
 void serverTick(uint32_t nowMs, Outbox& out) {

@@ -4,6 +4,8 @@
 #include "server/lobby.h"
 #include "server/text.h"
 
+#include "protocol/keywords.h"
+
 #include <sodium.h>
 
 #include <algorithm>
@@ -67,7 +69,7 @@ void leave(Session& s, Outbox& out) {
 // Its list of teams must read back into a name: no separator, no " (" before
 // the count, no blank at either end.
 bool validTeamName(const std::string& name) {
-    const size_t n = utf8Length(name);
+    const size_t n = utf8CountChars(name);
     return n >= 1 && n <= 64 && isPrintableUtf8(name) && name.find('|') == std::string::npos &&
            name.find(" (") == std::string::npos && name.front() != ' ' && name.back() != ' ';
 }
@@ -155,7 +157,7 @@ std::vector<uint32_t> teamOf(const Session& s) {
 void gameMessage(Session& s, const std::string& message, uint32_t nowMs, Outbox& out) {
     Team* t = teamOfSession(s);
     if (t == nullptr || !t->game) return enterLobby(s);
-    if (message == "LEAVE_MAISON") {
+    if (message == MSG_LEAVE_MAISON) {
         gameRemovePlayer(*t->game, s.id, nowMs, out.sends);
         return enterLobby(s);
     }

@@ -1,14 +1,13 @@
 #pragma once
-// Checks on text that came from a client: every byte is untrusted.
+// Checks on text that came from a client: every byte is untrusted. UTF-8 itself
+// is read by base/utf8.h.
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
-bool isValidUtf8(std::string_view text);
-// Characters of well-formed UTF-8 text.
-size_t utf8Length(std::string_view text);
+#include "base/utf8.h"
+
 // Well-formed UTF-8 without control characters (C0, DEL, C1).
 bool isPrintableUtf8(std::string_view text);
 // The key under which two names count as the same: ASCII and Latin-1 letters

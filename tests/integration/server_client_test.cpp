@@ -1,11 +1,11 @@
 // The client's core, with its platform doubles, against a real AshenServer on
 // 127.0.0.1: an account is created, a wrong then a right password is tried,
 // and the lobby's information keys are answered in words the player hears.
-#include "app/scene_manager.h"
+#include "app/app.h"
 #include "fake_platform.h"
 #include "net/connection.h"
 #include "net/outgoing.h"
-#include "net/sha256.h"
+#include "base/sha256.h"
 #include "server_process.h"
 #include "temp_folder.h"
 
@@ -32,6 +32,7 @@ protected:
     void SetUp() override {
         TempFolder::SetUp();
         fake::reset();
+        resetClientForTests();
     }
     void TearDown() override {
         disconnectFromServer();

@@ -2,7 +2,7 @@
 // Scripted peers against the server's rules on a fake clock, with a fresh
 // database in a temporary folder.
 #include "../temp_folder.h"
-#include "net/sha256.h"
+#include "base/sha256.h"
 #include "server/server.h"
 
 #include <gtest/gtest.h>
