@@ -4,7 +4,7 @@ add_executable(server_enet_tests ${CMAKE_CURRENT_LIST_DIR}/server_enet_test.cpp)
 target_link_libraries(server_enet_tests PRIVATE ashen_server GTest::gtest GTest::gtest_main)
 target_compile_definitions(server_enet_tests PRIVATE ASHEN_SERVER_EXE="$<TARGET_FILE:AshenServer>")
 add_dependencies(server_enet_tests AshenServer)
-gtest_discover_tests(server_enet_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
+gtest_discover_tests(server_enet_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 180)
 
 add_executable(server_client_tests ${CMAKE_CURRENT_LIST_DIR}/server_client_test.cpp)
 target_include_directories(server_client_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)

@@ -1,11 +1,15 @@
 // The real AshenServer over ENet on 127.0.0.1: exact bytes, and hostile peers
 // that leave it serving the others.
-#include "net/sha256.h"
+#include "base/sha256.h"
 #include "server_process.h"
 
 #include <enet/enet.h>
 
 #include <chrono>
+#include <climits>
+#include <cstdio>
+#include <map>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -120,28 +124,125 @@ TEST_F(ServerEnet, AFloodAndAnOversizedPacketLeaveTheServerServingOthers) {
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("PLAYERS_LIST:1 joueur en ligne : Alice.")});
 }
 
-TEST_F(ServerEnet, ATeamOfOnePlaysAGameLeavesItAndItsRoundIsRanked) {
+// A player who plays by the messages alone, as a blind player hears them:
+// walks toward the zombies he hears, shoots when one is in the revolver's
+// reach, reloads on an empty magazine. Fields are read as the client reads them.
+class Player {
+public:
+    Player(RawPeer& peer, std::string pseudo) : peer_(peer), pseudo_(std::move(pseudo)) {}
+
+    // Receives for `ms` and keeps what was heard; true once `until` was heard.
+    bool listen(int ms, const std::string& until = {}) {
+        for (std::string& packet : peer_.receive(SIZE_MAX, ms)) {
+            std::string m = packet.substr(0, packet.find('\0'));
+            read(m);
+            heard.push_back(m);
+            if (!until.empty() && m.rfind(until, 0) == 0) return true;
+        }
+        return false;
+    }
+    bool heardStart(const std::string& prefix) const {
+        for (const std::string& m : heard)
+            if (m.rfind(prefix, 0) == 0) return true;
+        return false;
+    }
+
+    // One decision: shoot what is in reach, else walk toward the nearest zombie.
+    void hunt() {
+        const auto nearest = nearestZombie();
+        if (!nearest) return;
+        const int dx = nearest->first - x, dy = nearest->second - y;
+        if (dx * dx + dy * dy <= 8 * 8) {
+            peer_.send(emptyMagazine ? "RELOAD" : "SHOOT");
+            emptyMagazine = false;
+        } else {
+            walkToward(nearest->first, nearest->second);
+        }
+    }
+    void walkToward(int tx, int ty) {
+        const int dx = tx - x, dy = ty - y;
+        if (dx == 0 && dy == 0) return;
+        const bool alongX = std::abs(dx) >= std::abs(dy) && !(blockedX && dy != 0);
+        blockedX = false;
+        peer_.send(alongX ? (dx > 0 ? "MOVE:D" : "MOVE:Q") : (dy > 0 ? "MOVE:Z" : "MOVE:S"));
+        lastAlongX = alongX;
+    }
+
+    int x = 0, y = 0;
+    std::map<int, std::pair<int, int>> zombies;
+    std::vector<std::string> heard;
+
+private:
+    void read(const std::string& m) {
+        int id = 0, a = 0, b = 0;
+        if (std::sscanf(m.c_str(), "POS:%d,%d", &a, &b) == 2) x = a, y = b;
+        else if (m == "WALL") blockedX = lastAlongX;
+        else if (std::sscanf(m.c_str(), "Z_SPAWN:%d,%d,%d", &id, &a, &b) == 3) zombies[id] = {a, b};
+        else if (std::sscanf(m.c_str(), "Z_POS:%d,%d,%d", &id, &a, &b) == 3) zombies[id] = {a, b};
+        else if (std::sscanf(m.c_str(), "Z_DIE:%d,", &id) == 1) zombies.erase(id);
+        else if (m.rfind("ROUND_START:", 0) == 0) zombies.clear();
+        else if (m.rfind("SHOOT_FAIL:", 0) == 0) emptyMagazine = true;
+    }
+    std::optional<std::pair<int, int>> nearestZombie() const {
+        std::optional<std::pair<int, int>> best;
+        int bestD = INT_MAX;
+        for (const auto& [id, at] : zombies) {
+            const int d = std::abs(at.first - x) + std::abs(at.second - y);
+            if (d < bestD) bestD = d, best = at;
+        }
+        return best;
+    }
+
+    RawPeer& peer_;
+    std::string pseudo_;
+    bool emptyMagazine = false;
+    bool blockedX = false, lastAlongX = false;
+};
+
+TEST_F(ServerEnet, ATeamOfOnePlaysAGameToItsEndAndItsRoundIsRanked) {
     ServerProcess server;
     ASSERT_NE(server.port(), 0);
-    RawPeer zoe(server.port());
-    ASSERT_TRUE(login(zoe, "Zoe"));
-    zoe.send("CREATE_TEAM:Seule");
-    zoe.receive(2);
-    zoe.send("START_GAME");
-    EXPECT_EQ(zoe.receive(1), std::vector<std::string>{z("START_MAISON")});
-    zoe.send("MOVE:Z");
-    zoe.send("ACTION");
-    EXPECT_EQ(zoe.receive(2), (std::vector<std::string>{z("POS:0,1"), z("SAY:Rien à utiliser ici.")}));
-    EXPECT_EQ(zoe.receive(1), std::vector<std::string>{z("ROUND_START:1")});
-    const std::vector<std::string> spawn = zoe.receive(1);
-    ASSERT_EQ(spawn.size(), 1u);
-    EXPECT_EQ(spawn[0].rfind("Z_SPAWN:1,", 0), 0u) << spawn[0];
-    zoe.send("LEAVE_MAISON");
-    // Zombie steps may come before the way out.
-    bool back = false;
-    for (int i = 0; i < 20 && !back; ++i)
-        for (const std::string& m : zoe.receive(1, 250)) back = back || m == z("GOTO_LOBBY");
-    EXPECT_TRUE(back);
-    zoe.send("REQ_RANKING:ROUND");
-    EXPECT_EQ(zoe.receive(1), std::vector<std::string>{z("RANKING:ROUND:1;Zoe;1")});
+    RawPeer peer(server.port());
+    ASSERT_TRUE(login(peer, "Zoe"));
+    peer.send("CREATE_TEAM:Seule");
+    peer.receive(2);
+    peer.send("START_GAME");
+    Player zoe(peer, "Zoe");
+    ASSERT_TRUE(zoe.listen(1000, "START_MAISON"));
+    peer.send("ACTION");
+    ASSERT_TRUE(zoe.listen(1000, "SAY:Rien à utiliser ici."));
+
+    // Round 1: six zombies come into the first room and are shot dead.
+    const auto deadline = Clock::now() + std::chrono::seconds(90);
+    while (!zoe.listen(100, "ROUND_END") && Clock::now() < deadline) zoe.hunt();
+    ASSERT_TRUE(zoe.heardStart("ROUND_END_KILLS:Zoe:6")) << zoe.heard.size() << " messages heard";
+    EXPECT_TRUE(zoe.heardStart("SHOOT_OK:Revolver"));
+    EXPECT_TRUE(zoe.heardStart("Z_HIT:"));
+    EXPECT_TRUE(zoe.heardStart("Z_DIE:"));
+    EXPECT_FALSE(zoe.heardStart("PLAYER_DOWN:"));
+
+    // In the calm, to the door at (50, 0), which her kills paid for.
+    while ((zoe.x != 49 || zoe.y != 0) && Clock::now() < deadline) {
+        zoe.walkToward(49, 0);
+        zoe.listen(100);
+    }
+    peer.send("ACTION");
+    EXPECT_TRUE(zoe.listen(1000, "DOOR_OPENED:50,0"));
+    peer.send("MOVE:D");
+    EXPECT_TRUE(zoe.listen(1000, "POS:50,0")) << "through the open door";
+
+    // Round 2: she lets them come and bite until she is down and the game is over.
+    while (!zoe.listen(100, "GOTO_LOBBY") && Clock::now() < deadline)
+        if (zoe.heardStart("ROUND_START:2") && !zoe.heardStart("PLAYER_DOWN:") && !zoe.zombies.empty())
+            zoe.walkToward(zoe.zombies.begin()->second.first, zoe.zombies.begin()->second.second);
+    EXPECT_TRUE(zoe.heardStart("PLAYER_HIT:Zoe:25"));
+    EXPECT_TRUE(zoe.heardStart("PLAYER_DOWN:Zoe:"));
+    EXPECT_TRUE(zoe.heardStart("GAME_OVER_SIGNAL"));
+    EXPECT_TRUE(zoe.heardStart("STATS:Partie terminée au round 2. Zoe : 6 zombies tués, "));
+    ASSERT_TRUE(zoe.heardStart("GOTO_LOBBY"));
+
+    peer.send("REQ_RANKING:ROUND");
+    EXPECT_EQ(peer.receive(1), std::vector<std::string>{z("RANKING:ROUND:1;Zoe;2")});
+    peer.send("MOVE:Z");
+    EXPECT_EQ(peer.receive(1), std::vector<std::string>{z("POS:0,1")}) << "back on the lobby's map";
 }
