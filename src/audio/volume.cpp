@@ -1,7 +1,7 @@
 #include "audio/volume.h"
 
 #include "core/speech.h"
-#include "audio/game_sounds.h"
+#include "audio/game_audio.h"
 #include "audio/playback.h"
 #include "core/save_file.h"
 

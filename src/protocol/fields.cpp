@@ -72,9 +72,10 @@ void skipSeparator(FieldCursor& cursor) {
 
 TileField readTile(FieldCursor& cursor) {
     TileField t;
-    readInt(cursor, t.x);
+    const bool xRead = readInt(cursor, t.x);
     skipSeparator(cursor);
-    readInt(cursor, t.y);
+    const bool yRead = readInt(cursor, t.y);
+    t.valid = xRead && yRead;
     return t;
 }
 

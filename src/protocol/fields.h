@@ -30,10 +30,12 @@ bool readUint32(FieldCursor& cursor, uint32_t& value);
 // Skips the one separator character between two numbers, whatever it is.
 void skipSeparator(FieldCursor& cursor);
 
-// A tile: x, one separator, y. A missing number reads as 0.
+// A tile: x, one separator, y. A missing number reads as 0; `valid` tells
+// whether both were numbers.
 struct TileField {
     int32_t x = 0;
     int32_t y = 0;
+    bool valid = false;
 };
 TileField readTile(FieldCursor& cursor);
 

@@ -4,7 +4,7 @@
 #include "core/local_player.h"
 #include "core/scene.h"
 #include "core/speech.h"
-#include "audio/game_sounds.h"
+#include "audio/game_audio.h"
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "input/key_bindings.h"

@@ -3,7 +3,7 @@
 #include "core/local_player.h"
 #include "core/save_file.h"
 #include "core/speech.h"
-#include "audio/game_sounds.h"
+#include "audio/game_audio.h"
 #include "audio/playback.h"
 #include "audio/weapon_sounds.h"
 #include "world/doors.h"

@@ -1,7 +1,7 @@
 #include "world/zombies.h"
 
 #include "base/ticks.h"
-#include "audio/game_sounds.h"
+#include "audio/game_audio.h"
 #include "audio/playback.h"
 #include "platform/clock.h"
 #include "platform/random.h"

@@ -48,4 +48,15 @@ TEST(Fields, NamesNumbersAndTheEndReadInOrder) {
     EXPECT_FALSE(readInt(f, v));
     EXPECT_EQ(readName(f), "");
     EXPECT_EQ(readRest(f), "");
+
+    // A tile with a missing number reads 0 there, and says so.
+    f = fieldsAfter("Z_DIE:4,Epee:70;-5", 6);
+    readInt(f, v);
+    skipSeparator(f);
+    readName(f);
+    TileField t = readTile(f);
+    EXPECT_TRUE(t.valid && t.x == 70 && t.y == -5);
+    f = fieldsAfter("POS:12,", 4);
+    t = readTile(f);
+    EXPECT_TRUE(!t.valid && t.x == 12 && t.y == 0);
 }

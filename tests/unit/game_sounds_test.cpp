@@ -2,7 +2,7 @@
 // sounds, the mystery box loop, footsteps, the zombie groans, the instant-kill
 // sound and the spoken mixer report.
 #include "core/local_player.h"
-#include "audio/game_sounds.h"
+#include "audio/game_audio.h"
 #include "audio/weapon_sounds.h"
 #include "audio_test_support.h"
 #include "world/doors.h"

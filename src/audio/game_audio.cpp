@@ -1,4 +1,4 @@
-#include "audio/game_sounds.h"
+#include "audio/game_audio.h"
 
 #include "core/speech.h"
 #include "audio/playback.h"
