@@ -7,7 +7,6 @@
 #include <cctype>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -31,27 +30,65 @@ std::vector<Binding> defaultTable() {
     const size_t end = src.find("};", begin);
     std::vector<Binding> table;
     if (begin == std::string::npos || end == std::string::npos) return table;
-    const std::string body = src.substr(begin, end - begin);
-    const std::regex row("\\{\"([A-Z0-9_]+)\",\\s*\"([^\"]*)\"\\}");
-    for (auto it = std::sregex_iterator(body.begin(), body.end(), row); it != std::sregex_iterator(); ++it)
-        table.push_back({(*it)[1], (*it)[2]});
+    // Rows read {"ACTION", "text"}.
+    for (size_t at = src.find("{\"", begin); at < end; at = src.find("{\"", at + 1)) {
+        const size_t actionEnd = src.find('"', at + 2);
+        const size_t textBegin = src.find('"', actionEnd + 1);
+        const size_t textEnd = src.find('"', textBegin + 1);
+        if (textEnd >= end) break;
+        table.push_back({src.substr(at + 2, actionEnd - at - 2),
+                         src.substr(textBegin + 1, textEnd - textBegin - 1)});
+    }
     return table;
+}
+
+bool isNumber(const std::string& s) {
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return !s.empty();
+}
+
+// The action named at the start of a config.ini line "ACTION=value"; "" when none.
+std::string configAction(const std::string& line) {
+    size_t n = 0;
+    auto inName = [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return std::isupper(u) || c == '_' || (n > 0 && std::isdigit(u));
+    };
+    while (n < line.size() && inName(line[n]))
+        ++n;
+    return n > 0 && n < line.size() && line[n] == '=' ? line.substr(0, n) : "";
+}
+
+// A key line "- Key : what it does (ACTION)." gives its key and its action.
+bool parseKeyLine(const std::string& line, std::string& key, std::string& action) {
+    const size_t colon = line.find(" : ");
+    const size_t open = line.rfind(" (");
+    if (line.rfind("- ", 0) != 0 || colon == std::string::npos || open == std::string::npos ||
+        open < colon + 3 || line.size() < 2 || line.compare(line.size() - 2, 2, ").") != 0)
+        return false;
+    key = line.substr(2, colon - 2);
+    action = line.substr(open + 2, line.size() - open - 4);
+    return true;
 }
 
 // How the guide writes a binding, as a French player names the key. A binding
 // with no name here fails the test: give it one, as a screen reader says it.
 std::string keyName(const std::string& text) {
     static const std::map<std::string, std::string> names = {
-        {"UP", "Flèche haut"},     {"DOWN", "Flèche bas"},        {"LEFT", "Flèche gauche"},
-        {"RIGHT", "Flèche droite"}, {"ENTER", "Entrée"},           {"ESC", "Échap"},
-        {"SPACE", "Espace"},       {"PGUP", "Page précédente"},   {"PGDN", "Page suivante"},
-        {"!", "Point d'exclamation (!)"}, {"*", "Astérisque (*)"},
+        {"UP", "Flèche haut"},     {"DOWN", "Flèche bas"},
+        {"LEFT", "Flèche gauche"}, {"RIGHT", "Flèche droite"},
+        {"ENTER", "Entrée"},       {"ESC", "Échap"},
+        {"SPACE", "Espace"},       {"PGUP", "Page précédente"},
+        {"PGDN", "Page suivante"}, {"!", "Point d'exclamation (!)"},
+        {"*", "Astérisque (*)"},
     };
     auto it = names.find(text);
     if (it != names.end()) return it->second;
     if (text.size() == 1 && std::isalnum(static_cast<unsigned char>(text[0])))
         return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(text[0]))));
-    if (std::regex_match(text, std::regex("F[0-9]{1,2}"))) return text;
+    if (text.size() > 1 && text.size() < 4 && text[0] == 'F' && isNumber(text.substr(1)))
+        return text;
     return "";
 }
 
@@ -63,7 +100,8 @@ size_t findWord(const std::string& line, const std::string& name, size_t from = 
     };
     for (size_t at = line.find(name, from); at != std::string::npos; at = line.find(name, at + 1)) {
         const size_t after = at + name.size();
-        if ((at == 0 || !inWord(line[at - 1])) && (after == line.size() || !inWord(line[after]))) return at;
+        if ((at == 0 || !inWord(line[at - 1])) && (after == line.size() || !inWord(line[after])))
+            return at;
     }
     return std::string::npos;
 }
@@ -74,7 +112,8 @@ class PlayerGuide : public TempFolder {};
 
 TEST_F(PlayerGuide, NamesEveryActionWithItsDefaultKey) {
     const std::vector<Binding> table = defaultTable();
-    ASSERT_EQ(table.size(), 35u) << "the table of defaults in src/input/key_bindings.cpp was not found";
+    ASSERT_EQ(table.size(), 35u)
+        << "the table of defaults in src/input/key_bindings.cpp was not found";
 
     // The table as read is the one the client runs with, and config.ini lists
     // the actions a player may change.
@@ -84,19 +123,19 @@ TEST_F(PlayerGuide, NamesEveryActionWithItsDefaultKey) {
     std::map<std::string, std::string> defaults;
     for (const Binding& b : table) {
         std::string bound = KeyBindingManager::getBindingString(b.action);
-        if (bound.size() == 1) bound[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(bound[0])));
+        if (bound.size() == 1)
+            bound[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(bound[0])));
         std::string text = b.text;
-        if (text.size() == 1) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        if (text.size() == 1)
+            text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
         EXPECT_EQ(bound, text) << b.action;
-        if (configIni.find("\n" + b.action + "=") != std::string::npos) configurable.insert(b.action);
+        if (configIni.find("\n" + b.action + "=") != std::string::npos)
+            configurable.insert(b.action);
         defaults[b.action] = b.text;
     }
 
     std::ifstream guide(ASHEN_SOURCE_DIR "/docs/guide.md");
     ASSERT_TRUE(guide.is_open());
-    // "- Key : what it does (ACTION)."
-    const std::regex keyLine("- (.+?) : .+ \\(([A-Z0-9_]+)\\)\\.");
-    const std::regex configLine("([A-Z][A-Z0-9_]*)=.*");
     std::vector<std::string> faults;
     std::set<std::string> named;
     std::string line, fence, iniBlock;
@@ -110,33 +149,40 @@ TEST_F(PlayerGuide, NamesEveryActionWithItsDefaultKey) {
             iniBlock += line + "\n";
             continue;
         }
-        std::smatch m;
         if (!fence.empty()) {
-            if (std::regex_match(line, m, configLine) && !configurable.count(m[1]))
-                faults.push_back(where + m[1].str() + " cannot be set in config.ini");
+            const std::string action = configAction(line);
+            if (!action.empty() && !configurable.count(action))
+                faults.push_back(where + action + " cannot be set in config.ini");
             continue;
         }
         std::vector<std::string> actions;
         for (const auto& [action, text] : defaults) {
-            for (size_t at = findWord(line, action); at != std::string::npos; at = findWord(line, action, at + 1))
+            for (size_t at = findWord(line, action); at != std::string::npos;
+                 at = findWord(line, action, at + 1))
                 if (line.compare(at + action.size(), 1, "=") != 0) actions.push_back(action);
         }
         if (actions.empty()) continue;
-        if (actions.size() != 1 || !std::regex_match(line, m, keyLine) || m[2] != actions[0]) {
-            faults.push_back(where + "an action is named outside a line \"- Key : what it does (ACTION).\"");
+        std::string key, action;
+        if (actions.size() != 1 || !parseKeyLine(line, key, action) || action != actions[0]) {
+            faults.push_back(
+                where + "an action is named outside a line \"- Key : what it does (ACTION).\"");
             continue;
         }
         const std::string expected = keyName(defaults[actions[0]]);
-        if (expected.empty()) faults.push_back(where + "no French name for the key " + defaults[actions[0]]);
-        else if (m[1] != expected)
-            faults.push_back(where + "names " + m[1].str() + " for " + actions[0] + ", the client binds " + expected);
+        if (expected.empty())
+            faults.push_back(where + "no French name for the key " + defaults[actions[0]]);
+        else if (key != expected)
+            faults.push_back(where + "names " + key + " for " + actions[0] + ", the client binds " +
+                             expected);
         named.insert(actions[0]);
     }
     for (const Binding& b : table)
         if (!named.count(b.action)) faults.push_back("docs/guide.md leaves out " + b.action);
-    EXPECT_EQ(iniBlock, configIni) << "the ```ini block of docs/guide.md is not the config.ini the client writes";
+    EXPECT_EQ(iniBlock, configIni)
+        << "the ```ini block of docs/guide.md is not the config.ini the client writes";
 
     std::ostringstream report;
-    for (const std::string& f : faults) report << f << "\n";
+    for (const std::string& f : faults)
+        report << f << "\n";
     EXPECT_TRUE(faults.empty()) << report.str();
 }
