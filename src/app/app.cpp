@@ -18,9 +18,11 @@
 #include "platform/window.h"
 #include "scenes/account.h"
 #include "scenes/exit_confirm.h"
+#include "scenes/lobby_menu.h"
 #include "scenes/maison.h"
 #include "scenes/menu.h"
 #include "world/doors.h"
+#include "world/game_sounds.h"
 #include "world/world_state.h"
 
 #include <cstdio>
@@ -74,9 +76,11 @@ void resetClientForTests() {
     resetMenuState();
     resetAccountFlow();
     resetExitConfirmation();
+    resetLobbyMenu();
     resetMapElementsMenu();
     resetDoors();
     resetWorldState();
+    resetGameSounds();
 }
 
 void routeTypedChar(const std::string& ch) {
@@ -91,6 +95,8 @@ void routeTypedChar(const std::string& ch) {
         TextInput::begin(TextInputMode::CHAT_RADIO, "Radio. Tapez votre message puis Entrée.", "", 200);
     else if (KeyBindingManager::matchesChar("CHAT_TEAM_OPEN", ch))
         TextInput::begin(TextInputMode::CHAT_TEAM, "Équipe. Tapez votre message puis Entrée.", "", 200);
+    else if (scene == Scene::LOBBY)
+        handleLobbyChar(ch);
 }
 
 int runClient() {
