@@ -9,6 +9,7 @@
 #include "scenes/account.h"
 #include "scenes/chat.h"
 #include "scenes/lobby.h"
+#include "scenes/lobby_menu.h"
 #include "scenes/maison.h"
 #include "world/doors.h"
 #include "world/game_messages.h"
@@ -56,7 +57,7 @@ const Row kRows[] = {
     {MSG_UPTIME, Match::PREFIX, onUptime},
     {MSG_PONG, Match::PREFIX, onPong},
     {MSG_START_MAISON, Match::EXACT, onStartMaison},
-    {MSG_GOTO_LOBBY, Match::EXACT, nullptr},
+    {MSG_GOTO_LOBBY, Match::EXACT, onGotoLobby},
     {MSG_POS, Match::PREFIX, onPos},
     {MSG_REMOTE_MOVE, Match::PREFIX, onRemoteMove},
     {MSG_GAME_OVER_SIGNAL, Match::EXACT, onGameOverSignal},
@@ -91,14 +92,14 @@ const Row kRows[] = {
     {MSG_Z_HIT, Match::PREFIX, onZHit},
     {MSG_Z_DIE, Match::PREFIX, onZDie},
     {MSG_PLAYER_HIT, Match::PREFIX, onPlayerHit},
-    {MSG_RANKING, Match::PREFIX, nullptr},
-    {MSG_TEAM_LIST, Match::PREFIX, nullptr},
-    {MSG_TEAM_OK, Match::PREFIX, nullptr},
-    {MSG_TEAM_JOIN_OK, Match::PREFIX, nullptr},
-    {MSG_TEAM_FULL, Match::EXACT, nullptr},
-    {MSG_TEAM_DESTROYED, Match::EXACT, nullptr},
-    {MSG_LEFT_TEAM, Match::EXACT, nullptr},
-    {MSG_TEAM_MEMBERS, Match::PREFIX, nullptr},
+    {MSG_RANKING, Match::PREFIX, onRanking},
+    {MSG_TEAM_LIST, Match::PREFIX, onTeamList},
+    {MSG_TEAM_OK, Match::PREFIX, onTeamJoined},
+    {MSG_TEAM_JOIN_OK, Match::PREFIX, onTeamJoined},
+    {MSG_TEAM_FULL, Match::EXACT, onTeamFull},
+    {MSG_TEAM_DESTROYED, Match::EXACT, onTeamDestroyed},
+    {MSG_LEFT_TEAM, Match::EXACT, onLeftTeam},
+    {MSG_TEAM_MEMBERS, Match::PREFIX, onTeamMembers},
     {MSG_BONUS_MAX_AMMO, Match::EXACT, onBonusMaxAmmo},
     {MSG_BONUS_DOUBLE_POINTS_START, Match::EXACT, onBonusDoublePointsStart},
     {MSG_BONUS_DOUBLE_POINTS_END, Match::EXACT, onBonusDoublePointsEnd},

@@ -6,10 +6,6 @@
 #include "platform/audio_device.h"
 #include "platform/random.h"
 
-void playStepSound(const std::string& scene, int x, int y) {
-    playSound("step_" + scene + "_" + std::to_string(platform::randomInt() % 2), x, y);
-}
-
 void playZombieStep(int x, int y) {
     playSound(platform::randomInt() % 2 == 0 ? "step_zombie_1" : "step_zombie_2", x, y);
 }

@@ -3,8 +3,6 @@
 // instant-kill sounds, and the spoken report of the mixer for testing by ear.
 #include <string>
 
-// "step_<scene>_0" or "step_<scene>_1" at random, at (x, y) (-1, -1: flat).
-void playStepSound(const std::string& scene, int x, int y);
 // One of the two zombie steps at random, at that tile.
 void playZombieStep(int x, int y);
 // "death_walker" for a kill, else the weapon's impact (exact names).

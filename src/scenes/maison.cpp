@@ -15,6 +15,7 @@
 #include "platform/keyboard.h"
 #include "scenes/exit_confirm.h"
 #include "world/doors.h"
+#include "world/game_sounds.h"
 
 bool isMapElementsMenuOpen = false;
 std::vector<std::string> mapElementsOptions;
@@ -56,8 +57,7 @@ void closeMapElementsMenu() {
 
 // Each held arrow steps, so two arrows held together step twice.
 void movementKeys(const KeyPass& p) {
-    const uint32_t gap = held(VK_SHIFT) ? 200 : 400;
-    if (ticksSince(p.now, lastMoveTime) <= gap) return;
+    if (ticksSince(p.now, lastMoveTime) <= p.moveGapMs) return;
     static const struct {
         const char* action;
         char letter;

@@ -1,5 +1,6 @@
 #include "core/scene.h"
 
+#include "scenes/lobby.h"
 #include "scenes/maison.h"
 #include "scenes/menu.h"
 
@@ -12,9 +13,11 @@ void SceneManager::switchScene(Scene target) {
     nextScene = target;
     previousScene = currentScene;
     if (currentScene == Scene::MENU) cleanupMenuScene();
+    else if (currentScene == Scene::LOBBY) cleanupLobbyScene();
     else if (currentScene == Scene::MAISON) cleanupMaisonScene();
     currentScene = target;
     if (target == Scene::MENU) initMenuScene();
+    else if (target == Scene::LOBBY) initLobbyScene();
     else if (target == Scene::MAISON) initMaisonScene();
 }
 

@@ -2,8 +2,6 @@
 
 #include "audio/playback.h"
 
-bool isInMaison = false;
-
 namespace {
 
 bool g_doorClosed_50_0 = true;
@@ -44,9 +42,4 @@ void onDoorOpened(FieldCursor& f) {
     const TileField t = readTile(f);
     setDoorClosedAt(t.x, t.y, false);
     playSound("door_open", t.x, t.y);
-}
-
-void resetMaisonFlags() {
-    isInMaison = false;
-    resetDoors();
 }

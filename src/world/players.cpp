@@ -3,14 +3,11 @@
 #include "core/local_player.h"
 #include "core/save_file.h"
 #include "core/speech.h"
-#include "audio/game_audio.h"
 #include "audio/playback.h"
 #include "audio/weapon_sounds.h"
-#include "world/doors.h"
+#include "world/game_sounds.h"
 
 namespace {
-
-const char* sceneWord() { return isInMaison ? "maison" : "lobby"; }
 
 bool isLocalPseudo(const std::string& pseudo) { return pseudo == myProfile.username; }
 
@@ -23,15 +20,10 @@ void playLocalDeath() {
 
 } // namespace
 
-void playStepAt(int x, int y) {
-    const bool own = x == localPlayer.x && y == localPlayer.y;
-    playStepSound(sceneWord(), own ? -1 : x, own ? -1 : y);
-}
-
-void playWallSound() { playSound(std::string("wall_") + sceneWord(), localPlayer.x, localPlayer.y); }
-
+// A malformed position moves nothing: half of it would misplace the listener.
 void onPos(FieldCursor& f) {
     const TileField t = readTile(f);
+    if (!t.valid) return;
     localPlayer = {t.x, t.y};
     updateListenerPosition(t.x, t.y);
     playStepAt(t.x, t.y);
@@ -41,7 +33,7 @@ void onRemoteMove(FieldCursor& f) {
     const std::string pseudo = readName(f);
     const TileField t = readTile(f);
     // The client's own moves come back too; the POS: message already stepped.
-    if (!isLocalPseudo(pseudo)) playStepAt(t.x, t.y);
+    if (!isLocalPseudo(pseudo) && t.valid) playStepAt(t.x, t.y);
 }
 
 void onPlayerDown(FieldCursor& f) {

@@ -3,11 +3,6 @@
 // death and revival, every player's steps and shots, weapons and bumps.
 #include "protocol/fields.h"
 
-// A player's step at a tile; the local player's own tile sounds at the listener.
-void playStepAt(int x, int y);
-// The bump against the edge of the map, at the listener.
-void playWallSound();
-
 void onPos(FieldCursor& fields);
 void onRemoteMove(FieldCursor& fields);
 void onPlayerDown(FieldCursor& fields);

@@ -6,7 +6,7 @@
 #include "audio/weapon_sounds.h"
 #include "audio_test_support.h"
 #include "world/doors.h"
-#include "world/players.h"
+#include "world/game_sounds.h"
 #include "world/world_state.h"
 #include "world/zombies.h"
 
