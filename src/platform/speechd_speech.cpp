@@ -4,6 +4,8 @@
 // back once it is up (a desktop often starts it after its games).
 #include "platform/speech.h"
 
+#include "base/ticks.h"
+#include "base/utf8.h"
 #include "platform/clock.h"
 
 #include <libspeechd.h>
@@ -44,16 +46,11 @@ bool connect() {
 
 bool reachDispatcher() {
     if (g_conn) return true;
-    if (g_attempted && tickCount() - g_lastAttempt < RETRY_MS) return false;
+    if (g_attempted && ticksSince(tickCount(), g_lastAttempt) < RETRY_MS) return false;
     return connect();
 }
 
-bool isSingleCharacter(const std::string& text) {
-    size_t count = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80) ++count;
-    return count == 1;
-}
+bool isSingleCharacter(const std::string& text) { return utf8CountChars(text) == 1; }
 
 bool sendToDispatcher(const std::string& text) {
     spd_cancel(g_conn);
