@@ -73,11 +73,18 @@ public:
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
+    // Its own shut-down may hang on an output module that is still speaking.
     void stop() {
         if (pid_ <= 0) return;
         ::kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
+        for (int i = 0; i < 40; ++i) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
+                return;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        kill();
     }
     std::string socket() const { return (folder_ / "speechd.sock").string(); }
 
