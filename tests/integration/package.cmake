@@ -4,5 +4,5 @@ if(NOT ASHEN_SANITIZE)
   add_test(NAME debian_packages
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/package_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_LIST_DIR}/with_xvfb.sh
       $<TARGET_EXISTS:AshenServer>)
-  set_tests_properties(debian_packages PROPERTIES SKIP_RETURN_CODE 77 RUN_SERIAL TRUE TIMEOUT 300)
+  set_tests_properties(debian_packages PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()
