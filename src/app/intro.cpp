@@ -1,5 +1,6 @@
 #include "app/intro.h"
 
+#include "base/ticks.h"
 #include "core/local_player.h"
 #include "core/scene.h"
 #include "core/speech.h"
@@ -35,7 +36,7 @@ void updateIntro() {
         introFading = false;
         return;
     }
-    uint32_t elapsed = platform::tickCount() - introStartTime;
+    uint32_t elapsed = ticksSince(platform::tickCount(), introStartTime);
     if (elapsed >= kWelcomeAt && !introPhase1Done) {
         say("Bienvenue sur Ashen Refuge !");
         introPhase1Done = true;
