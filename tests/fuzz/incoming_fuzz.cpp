@@ -1,6 +1,6 @@
 // The server's messages as they arrive. The input's first line names the
 // scene by its first byte ('0' intro to '4' options); every further line is
-// one message, handled in order.
+// one message, handled in order, a frame apart.
 #include "app/app.h"
 #include "audio_test_support.h"
 #include "base/utf8.h"
@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t end = input.find('\n', start);
         if (end == std::string::npos) end = input.size();
         handleIncomingPacket(input.substr(start, end - start));
+        fake::advance(16); // one frame between two messages
         start = end + 1;
     }
 
