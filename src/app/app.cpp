@@ -16,6 +16,7 @@
 #include "platform/keyboard.h"
 #include "platform/speech.h"
 #include "platform/window.h"
+#include "update/update_check.h"
 #include "scenes/account.h"
 #include "scenes/exit_confirm.h"
 #include "scenes/maison.h"
@@ -35,6 +36,7 @@ void startUp() {
     initVolumeManager();
     initAudio();
     KeyBindingManager::init();
+    checkUpdate(); // may end the process, before any window exists
 }
 
 void frame() {
