@@ -119,7 +119,9 @@ int runClient() {
     const std::string title = std::string("AshenRefuge ") + APP_VERSION;
     if (!platform::createWindow(title)) {
         // Without a window no key can ever be polled: the game would be a silent dead end.
-        std::fputs("Impossible de créer la fenêtre du jeu : AshenRefuge ne peut pas démarrer.\n", stderr);
+        std::fputs("Impossible d'ouvrir la fenêtre du jeu : AshenRefuge a besoin d'une session graphique "
+                   "(X11 ou Wayland) pour recevoir le clavier.\n",
+                   stderr);
         shutDown();
         return 1;
     }

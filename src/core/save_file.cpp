@@ -7,12 +7,14 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <locale>
 #include <sstream>
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 PlayerProfile myProfile;
@@ -92,6 +94,35 @@ bool writeAll(int fd, const std::string& data) {
     return true;
 }
 
+// Never replaces `to`. Falls back to a hard link where the file system
+// cannot rename without replacing.
+bool renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+// A save.dat that exists but does not load may still hold the player's
+// account: a newer client's file, or one a permission or disk fault hides.
+// It moves to save.dat.old-<seconds since 1970> instead of being written
+// over. False when it could not be moved and still stands in the way.
+bool setAsideUnloadableSave() {
+    struct stat info;
+    if (::lstat(SAVE_FILE, &info) != 0) return errno == ENOENT;
+    PlayerProfile profile;
+    int index = 1;
+    std::vector<float> volumes;
+    if (loadSave(profile, index, volumes)) return true;
+    const std::string aside = std::string(SAVE_FILE) + ".old-" + std::to_string(std::time(nullptr));
+    for (int n = 1; n <= 100; ++n) {
+        if (renameNoReplace(SAVE_FILE, n == 1 ? aside : aside + "-" + std::to_string(n))) return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
 // Makes the rename itself survive a power cut; best effort.
 void syncWorkingFolder() {
     const int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -162,6 +193,8 @@ bool loadSave(PlayerProfile& profile, int& menuMusicIndex, std::vector<float>& v
         float v = 0.0f;
         if (!line.empty() && parseFloat(line, v)) levels.push_back(v);
     }
+    // A disk error is not a truncation: what was read may lack the identity.
+    if (in.bad()) return false;
 
     profile = std::move(read);
     menuMusicIndex = index;
@@ -171,6 +204,7 @@ bool loadSave(PlayerProfile& profile, int& menuMusicIndex, std::vector<float>& v
 
 bool writeSave(const PlayerProfile& profile, int menuMusicIndex, const std::vector<float>& volumes) {
     const std::string content = formatSave(profile, menuMusicIndex, volumes);
+    if (!setAsideUnloadableSave()) return false;
 
     // A fresh file every time: a leftover from a crash, or a link planted in
     // its place, is never written through.
@@ -228,6 +262,8 @@ bool saveIdentity(const PlayerProfile& profile) {
 }
 
 void initIdentity() {
+    // Left by a save cut short: save.dat is whole without it, and it holds the password hash.
+    ::unlink(SAVE_TMP_FILE);
     if (hasIdentity()) {
         myProfile = loadIdentity();
     } else {

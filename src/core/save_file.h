@@ -18,10 +18,12 @@ constexpr const char* SAVE_FILE = "save.dat";
 constexpr int SAVE_VERSION = 1;
 
 // Reads save.dat. False (outputs untouched) when it is missing or its header
-// or version is wrong; a truncated file or bad lines still load.
+// or version is wrong, or a read fails; a truncated file or bad lines still load.
 bool loadSave(PlayerProfile& profile, int& menuMusicIndex, std::vector<float>& volumes);
 
 // Replaces save.dat as a whole. False, with the previous file intact, on any failure.
+// A save.dat that exists but does not load is never written over: it is first
+// renamed save.dat.old-<seconds since 1970>.
 bool writeSave(const PlayerProfile& profile, int menuMusicIndex, const std::vector<float>& volumes);
 
 // loadSave, or, without a usable save.dat, rebuilds it from identity.dat,
@@ -36,6 +38,7 @@ PlayerProfile loadIdentity();
 // Stores the profile, keeping the saved menu music and volumes.
 bool saveIdentity(const PlayerProfile& profile);
 
-// Start-up: myProfile takes the saved identity, or has its username, email
-// and passHash cleared when there is none.
+// Start-up: removes a save.dat.tmp left by an interrupted save; myProfile
+// takes the saved identity, or has its username, email and passHash cleared
+// when there is none.
 void initIdentity();

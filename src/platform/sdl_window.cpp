@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <cstring>
 #include <deque>
 
 namespace platform {
@@ -73,6 +74,12 @@ SDL_Scancode scancodeFor(int vk) {
 bool createWindow(const std::string& title) {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Without a display SDL settles for a driver whose window no key can reach.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                 800, 600, SDL_WINDOW_SHOWN);
     if (!g_window) {

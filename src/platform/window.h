@@ -10,7 +10,8 @@ struct WindowEvent {
     std::string text; // Char: exactly one UTF-8 character
 };
 
-// The black 800x600 window that holds the keyboard focus. False when it cannot be made.
+// The black 800x600 window that holds the keyboard focus. False when it cannot be made,
+// or when no graphical session could ever give it the keyboard.
 bool createWindow(const std::string& title);
 void destroyWindow();
 

@@ -4,17 +4,31 @@
 #include "base/sha256.h"
 #include "temp_folder.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class SaveFile : public TempFolder {};
+class SaveFile : public TempFolder {
+protected:
+    // The contents of the save.dat.old-<seconds> files, oldest name first.
+    static std::vector<std::string> setAside() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator("."))
+            if (entry.path().filename().string().rfind("save.dat.old-", 0) == 0) names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        std::vector<std::string> contents;
+        for (const auto& name : names) contents.push_back(fs::is_directory(name) ? "(folder)" : readFile(name));
+        return contents;
+    }
+};
 
 const std::string kHash = sha256Hex("secret");
 
@@ -134,6 +148,7 @@ TEST_F(SaveFile, LegacyFilesAreMigratedAndNeverChanged) {
     writeFile("save.dat", "AR_SAVE_V2\nSomeone\n");
     EXPECT_EQ(load(true), "Alice|" + kHash + "||F|5|0.5 0.5");
     EXPECT_EQ(load(), "Alice|" + kHash + "||F|5|0.5 0.5");
+    EXPECT_EQ(setAside(), std::vector<std::string>{"AR_SAVE_V2\nSomeone\n"});
 }
 
 TEST_F(SaveFile, IdentityAccessorsKeepTheRestOfTheSave) {
@@ -180,16 +195,6 @@ TEST_F(SaveFile, AFailedWriteLeavesThePreviousSaveIntact) {
     EXPECT_EQ(readFile("save.dat"), before);
     EXPECT_FALSE(fs::exists("save.dat.tmp"));
 
-    // save.dat cannot be replaced, so neither a write nor a migration counts.
-    fs::remove("save.dat");
-    fs::create_directory("save.dat");
-    EXPECT_FALSE(writeSave(other, 3, {}));
-    EXPECT_FALSE(fs::exists("save.dat.tmp"));
-    writeFile("identity.dat", "Alice\na@x.fr\n\n\n");
-    EXPECT_EQ(load(true), kUntouched);
-    EXPECT_FALSE(hasIdentity());
-    fs::remove("save.dat");
-
     // A link planted where the temporary file goes is replaced, not written through.
     writeFile("elsewhere", "keep");
     fs::create_symlink("elsewhere", "save.dat.tmp");
@@ -197,4 +202,42 @@ TEST_F(SaveFile, AFailedWriteLeavesThePreviousSaveIntact) {
     EXPECT_EQ(readFile("elsewhere"), "keep");
     EXPECT_FALSE(fs::is_symlink("save.dat"));
     EXPECT_EQ(load(), "Bob|b@x.fr||M|3|");
+}
+
+TEST_F(SaveFile, ASaveThatDoesNotLoadIsSetAsideNeverWrittenOver) {
+    const PlayerProfile alice{"Alice", "a@x.fr", kHash, "F"};
+    // A newer client's file: the first write of this one moves it aside.
+    const std::string newer = "AR_SAVE_V2\nAlice\na@x.fr\n" + kHash + "\nF\n2\n0.5\n";
+    writeFile("save.dat", newer);
+    EXPECT_FALSE(hasIdentity());
+    ASSERT_TRUE(writeSave({"", "", "", "M"}, 1, {0.25f}));
+    EXPECT_EQ(load(), "|||M|1|0.25");
+    // A second one in the same second gets a name of its own.
+    writeFile("save.dat", "AR_SAVE_V3\n");
+    ASSERT_TRUE(saveIdentity(alice));
+    EXPECT_EQ(load(), "Alice|a@x.fr|" + kHash + "|F|1|");
+    EXPECT_EQ(setAside(), (std::vector<std::string>{newer, "AR_SAVE_V3\n"}));
+    // A save.dat that loads is simply replaced.
+    ASSERT_TRUE(writeSave(alice, 4, {}));
+    EXPECT_EQ(setAside().size(), 2u);
+
+    // One that cannot be read (a permission fault here; a directory where
+    // even root cannot read a line) is kept as well.
+    for (auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
+    if (geteuid() != 0) {
+        writeFile("save.dat", "AR_SAVE_V1\nAlice\n");
+        ASSERT_EQ(chmod("save.dat", 0), 0);
+    } else {
+        fs::create_directory("save.dat");
+        writeFile("save.dat/inside", "kept");
+    }
+    ASSERT_TRUE(saveIdentity(alice));
+    EXPECT_EQ(load(), "Alice|a@x.fr|" + kHash + "|F|1|");
+    EXPECT_EQ(setAside().size(), 1u);
+
+    // A temporary file left by a save cut short goes at start-up; save.dat stays.
+    writeFile("save.dat.tmp", "AR_SAVE_V1\nhalf");
+    initIdentity();
+    EXPECT_FALSE(fs::exists("save.dat.tmp"));
+    EXPECT_EQ(myProfile.username, "Alice");
 }
