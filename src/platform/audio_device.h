@@ -31,7 +31,8 @@ struct AudioVector {
     float x = 0, y = 0, z = 0;
 };
 
-// Default device, 44100 Hz, 3D, HRTF where the device accepts it. False
+// Default device, 44100 Hz, 3D; HRTF as OpenAL Soft chooses for the output
+// (headphones yes, loudspeakers no) or the player's alsoft.conf says. False
 // when no device could be opened; every later call is then harmless and
 // every load fails. It prints nothing: the caller reports the failure.
 bool audioInit();

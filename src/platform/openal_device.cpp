@@ -75,14 +75,18 @@ void pushListener() {
     alListenerfv(AL_ORIENTATION, orientation);
 }
 
-bool createContext(bool hrtf) {
+// HRTF_AUTO leaves HRTF to OpenAL Soft: on for headphones, off for
+// loudspeakers, or as the player's alsoft.conf forces it.
+constexpr int HRTF_AUTO = -1;
+
+bool createContext(int hrtf) {
     std::vector<ALCint> attrs = {ALC_FREQUENCY, RATE, ALC_MONO_SOURCES, MAX_MONO_SOURCES,
                                  ALC_STEREO_SOURCES, MAX_STEREO_SOURCES};
     if (g_loopback) {
         attrs.insert(attrs.end(), {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
                                    ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT});
     }
-    if (alcIsExtensionPresent(g_device, "ALC_SOFT_HRTF"))
+    if (hrtf != HRTF_AUTO && alcIsExtensionPresent(g_device, "ALC_SOFT_HRTF"))
         attrs.insert(attrs.end(), {ALC_HRTF_SOFT, hrtf ? ALC_TRUE : ALC_FALSE});
     attrs.push_back(0);
     g_context = alcCreateContext(g_device, attrs.data());
@@ -99,7 +103,7 @@ bool createContext(bool hrtf) {
     return true;
 }
 
-bool openDevice(bool loopback, bool hrtf) {
+bool openDevice(bool loopback, int hrtf) {
     if (g_context) return true;
     g_loopback = loopback;
     g_rendered = 0;
@@ -114,7 +118,7 @@ bool openDevice(bool loopback, bool hrtf) {
     }
     if (!g_device) return false;
     // A device that refuses HRTF still plays in plain stereo.
-    if (!createContext(hrtf) && !(hrtf && createContext(false))) {
+    if (!createContext(hrtf) && !(hrtf == 1 && createContext(0))) {
         alcCloseDevice(g_device);
         g_device = nullptr;
         return false;
@@ -136,7 +140,7 @@ bool audioInit() {
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         if (g_context) return true;
-        if (!openDevice(false, true)) return false;
+        if (!openDevice(false, HRTF_AUTO)) return false;
     }
     g_quit = false;
     try {
@@ -152,7 +156,7 @@ bool audioInit() {
 bool audioInitLoopback(bool hrtf) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_context) return g_loopback;
-    return openDevice(true, hrtf);
+    return openDevice(true, hrtf ? 1 : 0);
 }
 
 bool audioRenderLoopback(float* out, uint32_t frames) {
@@ -190,7 +194,10 @@ void audioFree() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!g_context) return;
     while (!g_playbacks.empty()) erasePlayback(g_playbacks.begin()->first);
-    for (auto& [h, s] : g_samples) alDeleteBuffers(1, &s.buffer);
+    for (auto& [h, s] : g_samples) {
+        alDeleteBuffers(1, &s.buffer);
+        if (s.centred) alDeleteBuffers(1, &s.centred);
+    }
     g_samples.clear();
     if (!g_freeSources.empty()) alDeleteSources(ALsizei(g_freeSources.size()), g_freeSources.data());
     g_freeSources.clear();

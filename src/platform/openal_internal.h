@@ -66,6 +66,9 @@ struct Playback {
 
 struct Sample {
     ALuint buffer = 0;
+    // A placeable (mono) sample's stereo twin, played when it starts with 3D
+    // off, so it sounds at the file's level like any flat sound.
+    ALuint centred = 0;
     SoundFileInfo info;
     uint32_t flags = 0;
     std::vector<uint32_t> slots; // playback handles, 0 = never used

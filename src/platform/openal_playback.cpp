@@ -48,6 +48,24 @@ uint64_t positionFrames(const Playback& p) {
     return uint64_t(std::max(offset, 0));
 }
 
+bool makeBuffer(ALuint* buffer, const std::vector<int16_t>& pcm, int channels, int rate) {
+    alGetError();
+    alGenBuffers(1, buffer);
+    if (alGetError() != AL_NO_ERROR) return false;
+    alBufferData(*buffer, alFormat(channels), pcm.data(), ALsizei(pcm.size() * 2), rate);
+    if (alGetError() == AL_NO_ERROR) return true;
+    alDeleteBuffers(1, buffer);
+    *buffer = 0;
+    return false;
+}
+
+// Chosen when the playback starts: a placeable sample started with 3D off
+// plays its stereo twin for as long as it sounds.
+ALuint bufferFor(const Playback& p) {
+    const Sample& s = g_samples[p.sample];
+    return (s.centred && p.pending.mode == AUDIO_3D_OFF) ? s.centred : s.buffer;
+}
+
 bool validAttrib(int attrib) { return attrib == AUDIO_ATTRIB_VOL || attrib == AUDIO_ATTRIB_FREQ; }
 
 float clampAttrib(const Playback& p, int attrib, float value) {
@@ -161,13 +179,14 @@ uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags) {
         std::vector<int16_t> pcm;
         int channels = 1;
         if (!soundDecodeAll(path, (flags & AUDIO_3D) != 0, &s.info, &channels, &pcm)) return 0;
-        alGetError();
-        alGenBuffers(1, &s.buffer);
-        if (alGetError() != AL_NO_ERROR) return 0;
-        alBufferData(s.buffer, alFormat(channels), pcm.data(), ALsizei(pcm.size() * 2), s.info.rate);
-        if (alGetError() != AL_NO_ERROR) {
-            alDeleteBuffers(1, &s.buffer);
-            return 0;
+        if (!makeBuffer(&s.buffer, pcm, channels, s.info.rate)) return 0;
+        if (channels == 1) {
+            std::vector<int16_t> both(pcm.size() * 2);
+            for (size_t i = 0; i < pcm.size(); ++i) both[2 * i] = both[2 * i + 1] = pcm[i];
+            if (!makeBuffer(&s.centred, both, 2, s.info.rate)) {
+                alDeleteBuffers(1, &s.buffer);
+                return 0;
+            }
         }
         s.flags = flags;
         s.slots.assign(size_t(maxPlaybacks), 0);
@@ -213,6 +232,7 @@ bool sampleFree(uint32_t sample) {
     if (!g_context || it == g_samples.end()) return false;
     for (uint32_t h : it->second.slots) erasePlayback(h);
     alDeleteBuffers(1, &it->second.buffer);
+    if (it->second.centred) alDeleteBuffers(1, &it->second.centred);
     g_samples.erase(it);
     return true;
 }
@@ -236,7 +256,7 @@ bool channelPlay(uint32_t channel, bool restart) {
     if (!acquireSource(*p)) return false;
     alSourceStop(p->source);
     if (p->sample) {
-        alSourcei(p->source, AL_BUFFER, ALint(g_samples[p->sample].buffer));
+        alSourcei(p->source, AL_BUFFER, ALint(bufferFor(*p)));
         alSourcei(p->source, AL_SAMPLE_OFFSET, ALint(from));
     } else if (!restartStreamAt(*p, from)) {
         releaseSource(*p);
