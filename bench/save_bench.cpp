@@ -1,7 +1,7 @@
 // What one volume key press costs in save.dat traffic (read, then a synced
 // write and rename), run in a temporary folder.
-#include "net/save_file.h"
-#include "net/sha256.h"
+#include "core/save_file.h"
+#include "base/sha256.h"
 
 #include <benchmark/benchmark.h>
 

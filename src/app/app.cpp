@@ -1,18 +1,27 @@
 #include "app/app.h"
 
+#include "app/input_router.h"
 #include "app/intro.h"
-#include "app/scene_manager.h"
+#include "core/local_player.h"
+#include "core/save_file.h"
+#include "core/scene.h"
+#include "core/speech.h"
 #include "audio/playback.h"
+#include "audio/sound_registry.h"
 #include "audio/volume.h"
-#include "input/input_dispatch.h"
 #include "input/key_bindings.h"
 #include "input/text_input.h"
 #include "net/connection.h"
-#include "net/save_file.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "platform/speech.h"
 #include "platform/window.h"
+#include "scenes/account.h"
+#include "scenes/exit_confirm.h"
+#include "scenes/maison.h"
+#include "scenes/menu.h"
+#include "world/doors.h"
+#include "world/world_state.h"
 
 #include <cstdio>
 
@@ -51,6 +60,24 @@ void shutDown() {
 } // namespace
 
 void postQuit() { g_quitPosted = true; }
+
+void resetClientForTests() {
+    g_quitPosted = false;
+    TextInput::cancel(false);
+    resetIntro();
+    resetSceneManager();
+    resetLocalPlayer();
+    resetHistory();
+    resetVolumeState();
+    resetPlaybackState();
+    resetSoundRegistry();
+    resetMenuState();
+    resetAccountFlow();
+    resetExitConfirmation();
+    resetMapElementsMenu();
+    resetDoors();
+    resetWorldState();
+}
 
 void routeTypedChar(const std::string& ch) {
     if (TextInput::isActive()) {

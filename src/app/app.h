@@ -6,8 +6,9 @@ constexpr const char* APP_VERSION = "1.10.1";
 // The whole client: start-up, main loop, shut-down. Returns the process exit status.
 int runClient();
 
-// Ends the main loop once the pending window events are handled, like closing the window.
-void postQuit();
-
 // A character typed in the window (one UTF-8 character).
 void routeTypedChar(const std::string& ch);
+
+// Puts every module back as a new run finds it, so that tests can run one
+// after another in one process.
+void resetClientForTests();

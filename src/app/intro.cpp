@@ -1,7 +1,9 @@
 #include "app/intro.h"
 
-#include "app/scene_manager.h"
-#include "app/speech.h"
+#include "base/ticks.h"
+#include "core/local_player.h"
+#include "core/scene.h"
+#include "core/speech.h"
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "platform/audio_device.h"
@@ -36,7 +38,7 @@ void updateIntro() {
         introFading = false;
         return;
     }
-    uint32_t elapsed = platform::tickCount() - introStartTime;
+    uint32_t elapsed = ticksSince(platform::tickCount(), introStartTime);
     if (elapsed >= kWelcomeAt && !introPhase1Done) {
         say("Bienvenue sur Ashen Refuge !");
         introPhase1Done = true;
@@ -73,4 +75,13 @@ void skipIntro() {
     introSpeech2Done = true;
     introPhase2Done = true;
     lastActionTime = platform::tickCount();
+}
+
+void resetIntro() {
+    introStartTime = 0;
+    introPhase1Done = false;
+    introSpeech2Done = false;
+    introPhase2Done = false;
+    introFading = false;
+    hIntro = 0;
 }

@@ -14,3 +14,6 @@ void startIntro();
 void updateIntro();
 // Ends the intro (once): fades its music out and hands over to the main menu.
 void skipIntro();
+
+// Whole run: not started.
+void resetIntro();

@@ -26,3 +26,9 @@ float duckMulForBus(AudioBus bus) {
     if (bus == AudioBus::AMBIENT) return g_duckAmbientMul;
     return 1.0f;
 }
+
+void resetDucking() {
+    g_duckUntil = 0;
+    g_duckZombiesMul = 1.0f;
+    g_duckAmbientMul = 1.0f;
+}

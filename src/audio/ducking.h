@@ -16,3 +16,5 @@ void triggerDucking(uint32_t ms, float zombiesFactor, float ambientFactor);
 // The factor for a playback starting now on `bus`; resets the factors once
 // the window is over.
 float duckMulForBus(AudioBus bus);
+
+void resetDucking();

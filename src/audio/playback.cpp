@@ -1,6 +1,6 @@
 #include "audio/playback.h"
 
-#include "app/scene_manager.h"
+#include "core/scene.h"
 #include "audio/ducking.h"
 #include "audio/sound_registry.h"
 #include "platform/audio_device.h"
@@ -295,4 +295,12 @@ void pruneActive() {
                                              platform::channelIsActive(s.handle) == platform::AUDIO_STOPPED;
                                   }),
                    g_active.end());
+}
+
+void resetPlaybackState() {
+    g_active.clear();
+    g_instantKillCh = 0;
+    g_listenerX = 0;
+    g_listenerY = 0;
+    resetDucking();
 }

@@ -68,3 +68,6 @@ void applyLimiting(AudioBus bus);
 void tryDevirtualize(AudioBus bus);
 // Forgets playbacks the device has finished; paused ones stay.
 void pruneActive();
+
+// Whole run: nothing playing, the listener at (0, 0), no ducking.
+void resetPlaybackState();

@@ -198,3 +198,8 @@ void unloadAllGameSounds() {
     g_assets.clear();
     g_active.clear();
 }
+
+void resetSoundRegistry() {
+    g_assets.clear();
+    g_baseDir.clear();
+}

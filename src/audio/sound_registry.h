@@ -61,3 +61,7 @@ const std::vector<SoundDef>& soundTable();
 void loadAllGameSounds();
 // Frees every handle; afterwards hasSound is false for every name.
 void unloadAllGameSounds();
+
+// Whole run: nothing registered. Forgets the handles without freeing them,
+// for a device that starts again too.
+void resetSoundRegistry();

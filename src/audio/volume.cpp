@@ -1,8 +1,8 @@
 #include "audio/volume.h"
 
-#include "app/speech.h"
+#include "core/speech.h"
 #include "audio/playback.h"
-#include "net/save_file.h"
+#include "core/save_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -142,4 +142,12 @@ const char* getMenuMusicEventId() {
     static char buffer[32];
     std::snprintf(buffer, sizeof buffer, "music_menu_%d", getMenuMusicIndex());
     return buffer;
+}
+
+void resetVolumeState() {
+    audioChannels = buildChannels();
+    currentNavIdx = 0;
+    selectedChannel = AudioChannel::AMBIANCE;
+    g_menuMusicIdx = 1;
+    g_inited = false;
 }

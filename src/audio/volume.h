@@ -54,3 +54,6 @@ int getMenuMusicIndex();
 void setMenuMusicIndex(int index);
 // "music_menu_<index>" in a buffer the next call overwrites.
 const char* getMenuMusicEventId();
+
+// Whole run: every level at 1, the ambience selected, menu music 1, nothing loaded yet.
+void resetVolumeState();

@@ -1,6 +1,7 @@
 // Key chords per action: built-in defaults, overridden by config.ini.
 #include "input/key_bindings.h"
 
+#include "base/text.h"
 #include "platform/keyboard.h"
 #include "platform/layout.h"
 
@@ -84,17 +85,7 @@ char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned 
 
 bool isConfigurableAction(const std::string& name) { return g_configurableActions.count(name) != 0; }
 
-std::string trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isSpace(s[b])) ++b;
-    while (e > b && isSpace(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
+std::string trim(const std::string& s) { return trimChars(s, C_WHITESPACE); }
 
 // The number after an 'F', read like std::stoi (blanks skipped, optional sign,
 // digits up to the first non-digit, no digits = 0) but without throwing: a number
@@ -111,7 +102,7 @@ int functionKeyNumber(const std::string& s) {
 }
 
 bool parseVkName(const std::string& name, int& vk) {
-    const std::string u = upper(name);
+    const std::string u = toUpperAscii(name);
     if (u.size() > 1 && u[0] == 'F') {
         int n = functionKeyNumber(u.substr(1));
         if (n >= 1 && n <= 24) {
@@ -163,7 +154,7 @@ KeyChord parseBinding(const std::string& text) {
 
     std::string key;
     for (const std::string& p : pieces) {
-        const std::string u = upper(p);
+        const std::string u = toUpperAscii(p);
         if (u == "SHIFT") chord.shift = true;
         else if (u == "CTRL" || u == "CONTROL") chord.ctrl = true;
         else if (u == "ALT") chord.alt = true;

@@ -1,16 +1,11 @@
 #include "input/text_input.h"
 
-#include "app/speech.h"
+#include "base/utf8.h"
+#include "core/speech.h"
 #include "audio/playback.h"
-#include "net/connection.h"
-#include "net/outgoing.h"
-#include "net/save_file.h"
-#include "net/sha256.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
-#include "scenes/menu.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <ctime>
 
@@ -27,46 +22,16 @@ const char* const GENDER_OPTIONS[2] = {"Masculin", "Féminin"};
 
 // --- UTF-8: the text is edited character by character.
 
-size_t charLength(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
-
-size_t countChars(const std::string& s) {
-    size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-// Byte offset of the character at `index` (the size of the text past the end).
-size_t byteOffset(const std::string& s, size_t index) {
-    size_t offset = 0;
-    while (index > 0 && offset < s.size()) {
-        offset += charLength(static_cast<unsigned char>(s[offset]));
-        --index;
-    }
-    return offset < s.size() ? offset : s.size();
-}
-
 std::string charAt(const std::string& s, size_t index) {
-    size_t start = byteOffset(s, index);
-    size_t len = start < s.size() ? charLength(static_cast<unsigned char>(s[start])) : 0;
+    size_t start = utf8ByteOffset(s, index);
+    size_t len = start < s.size() ? utf8SequenceLength(static_cast<unsigned char>(s[start])) : 0;
     return s.substr(start, len);
 }
 
 void eraseCharAt(std::string& s, size_t index) {
-    size_t start = byteOffset(s, index);
+    size_t start = utf8ByteOffset(s, index);
     if (start >= s.size()) return;
-    s.erase(start, charLength(static_cast<unsigned char>(s[start])));
-}
-
-bool isPrintableChar(const std::string& c) {
-    if (c.empty()) return false;
-    unsigned char lead = static_cast<unsigned char>(c[0]);
-    return lead >= 32 && lead != 127;
+    s.erase(start, utf8SequenceLength(static_cast<unsigned char>(s[start])));
 }
 
 // --- sounds
@@ -83,56 +48,13 @@ void playKeyRandom() {
 void playKeyDelete() { playSound("ui_keySup", -1, -1); }
 void playKeyNav() { playSound("ui_keyNav", -1, -1); }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string trimBlanks(std::string m) {
-    while (!m.empty() && isBlank(m.back())) m.pop_back();
-    size_t first = 0;
-    while (first < m.size() && isBlank(m[first])) ++first;
-    return m.substr(first);
-}
-
-std::string normaliseEmail(const std::string& email) {
-    size_t begin = 0, end = email.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(email[begin]))) ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(email[end - 1]))) --end;
-    std::string out = email.substr(begin, end - begin);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-void sendChat(TextInputMode mode, std::string m) {
-    if (m.empty()) return;
-    m = trimBlanks(m);
-    if (mode == TextInputMode::CHAT_TEAM) {
-        sendRequest("CHAT_TEAM:" + m);
-        return;
-    }
-    std::string rest;
-    const char* usage;
-    if (m.size() >= 4 && std::tolower(static_cast<unsigned char>(m[0])) == '/' &&
-        std::tolower(static_cast<unsigned char>(m[1])) == 'm' &&
-        std::tolower(static_cast<unsigned char>(m[2])) == 'p' && m[3] == ' ') {
-        rest = m.substr(4);
-        usage = "Usage : /mp pseudo message";
-    } else if (!m.empty() && m[0] == '@') {
-        rest = m.substr(1);
-        usage = "Usage : @pseudo message";
-    } else {
-        sendRequest("CHAT_RADIO:" + m);
-        return;
-    }
-    size_t p = rest.find_first_of(" \t");
-    size_t q = p == std::string::npos ? p : rest.find_first_not_of(" \t", p);
-    if (q == std::string::npos) {
-        say(usage);
-        playSound("ui_back", -1, -1);
-        return;
-    }
-    sendRequest("CHAT_MP:" + rest.substr(0, p) + ":" + rest.substr(q));
-}
-
 } // namespace
+
+bool isPrintableChar(const std::string& c) {
+    if (c.empty()) return false;
+    unsigned char lead = static_cast<unsigned char>(c[0]);
+    return lead >= 32 && lead != 127;
+}
 
 void TextInput::begin(TextInputMode mode, const std::string& prompt, const std::string& initial,
                       size_t maxLen) {
@@ -140,7 +62,7 @@ void TextInput::begin(TextInputMode mode, const std::string& prompt, const std::
     s_mode = mode;
     s_value = initial;
     s_maxLen = maxLen < 1 ? 1 : maxLen;
-    const size_t length = countChars(s_value);
+    const size_t length = utf8CountChars(s_value);
     s_cursor = length < s_maxLen ? length : s_maxLen;
     if (mode == TextInputMode::REGISTER_GENDER) {
         s_choiceIndex = 0;
@@ -167,12 +89,12 @@ void TextInput::cancel(bool feedback) {
 
 void TextInput::handleChar(const std::string& c) {
     if (!s_active || !isPrintableChar(c)) return;
-    if (countChars(s_value) >= s_maxLen) {
+    if (utf8CountChars(s_value) >= s_maxLen) {
         playSound("ui_back", -1, -1);
         say("Limite atteinte.");
         return;
     }
-    s_value.insert(byteOffset(s_value, s_cursor), c);
+    s_value.insert(utf8ByteOffset(s_value, s_cursor), c);
     ++s_cursor;
     playKeyRandom();
     say(c);
@@ -192,7 +114,7 @@ void TextInput::handleKey(int vk) {
         }
         return;
     }
-    const size_t length = countChars(s_value);
+    const size_t length = utf8CountChars(s_value);
     switch (vk) {
     case VK_ESCAPE: cancel(true); break;
     case VK_RETURN: submit(); break;
@@ -257,7 +179,7 @@ void TextInput::speakCurrentChar() {
         say("Vide");
         return;
     }
-    const size_t length = countChars(s_value);
+    const size_t length = utf8CountChars(s_value);
     size_t index = s_cursor == 0 ? 0 : s_cursor - 1;
     if (index >= length) index = length - 1;
     say(charAt(s_value, index));
@@ -273,69 +195,9 @@ void TextInput::speakEmptyIfNeeded() {
 void TextInput::submit() {
     if (!s_active) return;
     playSound("ui_keyEnter", -1, -1);
+    const TextInputMode mode = s_mode;
     const std::string text = s_value;
-    switch (s_mode) {
-    case TextInputMode::TEST_SERVER_PASSWORD:
-        if (!connectToServer(HOSTNAME, PORT_TEST)) {
-            say("Échec de la connexion au serveur de test.");
-            cancel(false);
-            return;
-        }
-        isSelectingServer = false;
-        say("Connexion au serveur de test.");
-        cancel(false);
-        menuStartLoginFlow(text);
-        return;
-    case TextInputMode::LOGIN_EMAIL:
-        myProfile.email = text;
-        saveIdentity(myProfile);
-        cancel(false);
-        begin(TextInputMode::LOGIN_PASSWORD, "Mot de passe du compte. Tapez puis Entrée.", "", 64);
-        return;
-    case TextInputMode::LOGIN_PASSWORD:
-        myProfile.passHash = sha256Hex(text);
-        saveIdentity(myProfile);
-        sendAuthLogin(myProfile, myProfile.passHash, g_accessPassForLogin);
-        say("Authentification en cours.");
-        cancel(false);
-        return;
-    case TextInputMode::REGISTER_USERNAME:
-        g_registerUsername = text;
-        cancel(false);
-        begin(TextInputMode::REGISTER_EMAIL, "Email du compte. Tapez puis Entrée.", "", 128);
-        return;
-    case TextInputMode::REGISTER_EMAIL:
-        g_registerEmail = text;
-        cancel(false);
-        begin(TextInputMode::REGISTER_PASSWORD, "Mot de passe du compte. Tapez puis Entrée.", "", 64);
-        return;
-    case TextInputMode::REGISTER_PASSWORD:
-        g_registerPassHash = sha256Hex(text);
-        cancel(false);
-        begin(TextInputMode::REGISTER_GENDER,
-              "Choisissez le sexe de votre personnage. Gauche ou Droite pour changer, Entrée pour "
-              "valider.",
-              "", 64);
-        return;
-    case TextInputMode::REGISTER_GENDER: {
-        g_registerGender = s_choiceIndex == 0 ? "M" : "F";
-        myProfile.gender = g_registerGender;
-        const std::string emailHash = sha256Hex(normaliseEmail(g_registerEmail));
-        sendAuthRegister(emailHash, g_registerUsername, g_registerPassHash, g_registerGender);
-        g_registerEmail = emailHash;
-        say("Création du compte en cours.");
-        cancel(false);
-        return;
-    }
-    case TextInputMode::CHAT_RADIO:
-    case TextInputMode::CHAT_TEAM: {
-        const TextInputMode mode = s_mode;
-        cancel(false);
-        sendChat(mode, text);
-        return;
-    }
-    default:
-        cancel(false);
-        return;
-    }
+    const int choice = s_choiceIndex;
+    cancel(false);
+    submitTextInput(mode, text, choice);
 }

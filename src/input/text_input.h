@@ -20,6 +20,9 @@ enum class TextInputMode : int32_t {
     CHAT_TEAM = 10,
 };
 
+// A typed character worth keeping: anything but the control characters below 32 and 127.
+bool isPrintableChar(const std::string& c);
+
 class TextInput {
 public:
     static void begin(TextInputMode mode, const std::string& prompt, const std::string& initial,
@@ -48,3 +51,8 @@ private:
     static size_t s_cursor;
     static size_t s_maxLen;
 };
+
+// Where a submitted entry goes: defined by the scenes (account flow, chat,
+// team name). Called with the entry already closed; `choiceIndex` is the
+// gender choice (0 male, 1 female).
+void submitTextInput(TextInputMode mode, const std::string& text, int choiceIndex);

@@ -1,7 +1,6 @@
 #include "net/connection.h"
 
-#include "app/speech.h"
-#include "net/incoming.h"
+#include "core/speech.h"
 
 #include <enet/enet.h>
 

@@ -30,5 +30,9 @@ void updateNetworkStatus();
 // Closes the connection without waiting for the server's acknowledgement.
 void disconnectFromServer();
 
+// Where every received message goes, one at a time, in arrival order; never
+// throws. Defined by the app, which knows what messages mean.
+void handleIncomingPacket(const std::string& text);
+
 // Sends one message as it stands; nothing happens while not connected.
 void sendRequest(const std::string& text);

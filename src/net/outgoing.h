@@ -1,7 +1,7 @@
 #pragma once
 // Every fixed message the client sends. None checks anything first: the game
 // rules are the server's, key pacing is the key dispatch's.
-#include "net/save_file.h"
+#include "core/save_file.h"
 
 #include <string>
 
@@ -37,3 +37,8 @@ void handleF3();
 
 // Team member 0 to 4 (F1 to F5 in the house).
 void sendGetMember(int index);
+
+void sendChatRadio(const std::string& text);
+void sendChatTeam(const std::string& text);
+// "CHAT_MP:" pseudo ":" text.
+void sendChatMp(const std::string& pseudo, const std::string& text);

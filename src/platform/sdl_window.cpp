@@ -1,5 +1,7 @@
 // Window, typed characters and key state on SDL2.
 #include "platform/keyboard.h"
+
+#include "base/utf8.h"
 #include "platform/layout.h"
 #include "platform/window.h"
 
@@ -30,10 +32,7 @@ void paintBlack() {
 void queueCharacters(const char* text) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     while (*p) {
-        size_t len = 1;
-        if (*p >= 0xF0) len = 4;
-        else if (*p >= 0xE0) len = 3;
-        else if (*p >= 0xC0) len = 2;
+        const size_t len = utf8SequenceLength(*p);
         size_t avail = 0;
         while (avail < len && p[avail]) ++avail;
         g_pending.push_back({WindowEventType::Char, std::string(reinterpret_cast<const char*>(p), avail)});

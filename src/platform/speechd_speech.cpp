@@ -2,6 +2,7 @@
 // When it cannot be reached every text becomes one line on standard output.
 #include "platform/speech.h"
 
+#include "base/utf8.h"
 #include <libspeechd.h>
 
 #include <cstdio>
@@ -21,12 +22,7 @@ bool connect() {
     return g_conn != nullptr;
 }
 
-bool isSingleCharacter(const std::string& text) {
-    size_t count = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80) ++count;
-    return count == 1;
-}
+bool isSingleCharacter(const std::string& text) { return utf8CountChars(text) == 1; }
 
 bool sendToDispatcher(const std::string& text) {
     spd_cancel(g_conn);

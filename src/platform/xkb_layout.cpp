@@ -3,6 +3,8 @@
 // (sdl_window.cpp) can tell whether they are held.
 #include "platform/layout.h"
 
+#include "base/utf8.h"
+
 #include <SDL_scancode.h>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
@@ -65,24 +67,7 @@ bool isKeypad(SDL_Scancode sc) {
 }
 
 // The code point of a text holding exactly one well-formed UTF-8 character.
-bool decodeOne(const std::string& s, char32_t& cp) {
-    if (s.empty()) return false;
-    unsigned char lead = static_cast<unsigned char>(s[0]);
-    size_t len;
-    char32_t min;
-    if (lead < 0x80) { len = 1; cp = lead; min = 0; }
-    else if ((lead & 0xE0) == 0xC0) { len = 2; cp = lead & 0x1F; min = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { len = 3; cp = lead & 0x0F; min = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { len = 4; cp = lead & 0x07; min = 0x10000; }
-    else return false;
-    if (s.size() != len) return false;
-    for (size_t i = 1; i < len; ++i) {
-        unsigned char b = static_cast<unsigned char>(s[i]);
-        if ((b & 0xC0) != 0x80) return false;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    return cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-}
+bool decodeOne(const std::string& s, char32_t& cp) { return !s.empty() && utf8Decode(s, 0, cp) == s.size(); }
 
 void silentLog(xkb_context*, xkb_log_level, const char*, va_list) {}
 

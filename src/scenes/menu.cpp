@@ -1,44 +1,35 @@
 #include "scenes/menu.h"
 
-#include "app/app.h"
-#include "app/scene_manager.h"
-#include "app/speech.h"
+#include "core/local_player.h"
+#include "core/save_file.h"
+#include "core/scene.h"
+#include "core/speech.h"
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "audio/volume.h"
+#include "input/key_bindings.h"
 #include "input/text_input.h"
 #include "net/connection.h"
-#include "net/outgoing.h"
-#include "net/save_file.h"
 #include "platform/audio_device.h"
-#include "platform/clock.h"
 #include "platform/keyboard.h"
+#include "scenes/account.h"
 
 std::vector<std::string> menuOptions;
 std::vector<std::string> optionEntries;
 std::vector<std::string> serverListOptions = {"Serveur Principal", "Serveur de Test", "Retour"};
-std::vector<std::string> confirmOptions = {"Oui", "Non"};
 std::vector<std::string> menuMusicOptions = {"Musique 1", "Musique 2", "Musique 3",
                                              "Musique 4", "Musique 5", "Musique 6"};
 int32_t menuSelection = 0;
 int32_t subMenuSelection = 0;
 int32_t serverSelection = 0;
 int32_t menuMusicSelection = 0;
-int32_t confirmSelection = 1;
 bool isSelectingServer = false;
-bool isConfirmingExit = false;
 bool isSelectingMenuMusic = false;
 int32_t g_currentMenuMusicIdx = 0;
-std::string g_accessPassForLogin;
-std::string g_registerUsername;
-std::string g_registerEmail;
-std::string g_registerPassHash;
-std::string g_registerGender;
 
 namespace {
 
 constexpr int kMenuMusicCount = 6;
-constexpr uint32_t kActionGap = 200;
 
 uint32_t menuMusicHandle(int index) {
     return getSoundHandle("music_menu_" + std::to_string(index));
@@ -111,66 +102,6 @@ void menuConfirm() {
     }
 }
 
-void handleConfirmExitInputs() {
-    const uint32_t now = platform::tickCount();
-    if (now - lastActionTime < kActionGap) return;
-    if (platform::isKeyDown(VK_UP) || platform::isKeyDown(VK_DOWN)) {
-        confirmSelection = confirmSelection == 0 ? 1 : 0;
-        playSound("ui_nav", -1, -1);
-        say(confirmOptions[confirmSelection]);
-        lastActionTime = now;
-    }
-    if (platform::isKeyDown(VK_RETURN)) {
-        playSound("ui_valid", -1, -1);
-        isConfirmingExit = false;
-        if (confirmSelection == 1) {
-            say("Retour");
-        } else if (SceneManager::currentScene == Scene::LOBBY) {
-            disconnectFromServer();
-            SceneManager::switchScene(Scene::MENU);
-        } else if (SceneManager::currentScene == Scene::MAISON) {
-            sendLeaveMaison();
-            SceneManager::switchScene(Scene::LOBBY);
-        }
-        lastActionTime = now;
-    }
-    if (platform::isKeyDown(VK_ESCAPE)) {
-        playSound("ui_back", -1, -1);
-        isConfirmingExit = false;
-        say("Retour");
-        lastActionTime = now;
-    }
-}
-
-void menuStartLoginFlow(const std::string& accessPass) {
-    g_accessPassForLogin = accessPass;
-    if (myProfile.email.empty()) {
-        TextInput::begin(TextInputMode::LOGIN_EMAIL, "Email du compte. Tapez puis Entrée.", "", 128);
-        return;
-    }
-    if (myProfile.passHash.empty()) {
-        TextInput::begin(TextInputMode::LOGIN_PASSWORD,
-                         "Mot de passe du compte (une seule fois). Tapez puis Entrée.", "", 64);
-        return;
-    }
-    sendAuthLogin(myProfile, myProfile.passHash, g_accessPassForLogin);
-    say("Authentification en cours.");
-}
-
-void menuStartRegisterFlow() {
-    say("Création de compte. Connexion au serveur principal...");
-    if (!connectToServer(HOSTNAME, PORT_MAIN)) {
-        say("Échec de la connexion au serveur principal.");
-        return;
-    }
-    g_accessPassForLogin.clear();
-    g_registerUsername.clear();
-    g_registerEmail.clear();
-    g_registerPassHash.clear();
-    g_registerGender.clear();
-    TextInput::begin(TextInputMode::REGISTER_USERNAME, "Choisis un pseudo. Tapez puis Entrée.", "", 32);
-}
-
 void initMenuScene() {
     isSelectingServer = false;
     isSelectingMenuMusic = false;
@@ -219,4 +150,122 @@ void beginMenuMusicSelection() {
     stopAllMenuMusic(true);
     playMenuMusicIndex(1, true, true);
     say("Musique 1");
+}
+
+// --- keys
+
+namespace {
+
+bool held(int vk) { return platform::isKeyDown(vk); }
+bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
+
+void musicChoiceKeys(const KeyPass& p) {
+    const int32_t n = menuMusicOptions.empty() ? 6 : static_cast<int32_t>(menuMusicOptions.size());
+    auto move = [&](int32_t delta) {
+        menuMusicSelection = (menuMusicSelection + delta + n) % n;
+        playSound("ui_nav", -1, -1);
+        playMenuMusicIndex(menuMusicSelection + 1, true, true);
+        sayListEntry(menuMusicOptions, menuMusicSelection);
+    };
+    if (held(VK_UP)) {
+        move(-1);
+    } else if (held(VK_DOWN)) {
+        move(1);
+    } else if (held(VK_RETURN)) {
+        setMenuMusicIndex(menuMusicSelection + 1);
+        playSound("ui_valid", -1, -1);
+        if (menuMusicSelection >= 0 && menuMusicSelection < static_cast<int32_t>(menuMusicOptions.size()))
+            say(menuMusicOptions[menuMusicSelection] + " sélectionnée");
+        isSelectingMenuMusic = false;
+    } else if (held(VK_ESCAPE)) {
+        playSound("ui_back", -1, -1);
+        isSelectingMenuMusic = false;
+        playMenuMusicIndex(getMenuMusicIndex(), true, true);
+        say("Options");
+    } else {
+        return;
+    }
+    lastActionTime = p.now;
+}
+
+} // namespace
+
+void handleMenuKeys(const KeyPass& p) {
+    if (!p.canAct) return;
+    if (isSelectingServer) {
+        const int32_t n = static_cast<int32_t>(serverListOptions.size());
+        if (held(VK_UP)) {
+            serverSelection = (serverSelection + n - 1) % n;
+            playSound("ui_nav", -1, -1);
+            sayListEntry(serverListOptions, serverSelection);
+        } else if (held(VK_DOWN)) {
+            serverSelection = (serverSelection + 1) % n;
+            playSound("ui_nav", -1, -1);
+            sayListEntry(serverListOptions, serverSelection);
+        } else if (held(VK_RETURN)) {
+            menuConfirm();
+        } else if (held(VK_ESCAPE)) {
+            isSelectingServer = false;
+            sayListEntry(menuOptions, menuSelection);
+        } else {
+            return;
+        }
+        lastActionTime = p.now;
+        return;
+    }
+    if (pressed("MENU_UP")) {
+        menuNavigate(-1);
+        lastActionTime = p.now;
+    }
+    if (pressed("MENU_DOWN")) {
+        menuNavigate(1);
+        lastActionTime = p.now;
+    }
+    if (pressed("MENU_CONFIRM")) {
+        menuConfirm();
+        lastActionTime = p.now;
+    }
+}
+
+void handleOptionsKeys(const KeyPass& p) {
+    if (!p.canAct) return;
+    if (isSelectingMenuMusic) {
+        musicChoiceKeys(p);
+        return;
+    }
+    const int32_t n = optionEntries.empty() ? 1 : static_cast<int32_t>(optionEntries.size());
+    if (held(VK_UP)) {
+        subMenuSelection = (subMenuSelection - 1 + n) % n;
+        playSound("ui_nav", -1, -1);
+        sayListEntry(optionEntries, subMenuSelection);
+        lastActionTime = p.now;
+    }
+    if (held(VK_DOWN)) {
+        subMenuSelection = (subMenuSelection + 1) % n;
+        playSound("ui_nav", -1, -1);
+        sayListEntry(optionEntries, subMenuSelection);
+        lastActionTime = p.now;
+    }
+    if (held(VK_RETURN)) {
+        playSound("ui_valid", -1, -1);
+        if (subMenuSelection == 0) {
+            beginMenuMusicSelection();
+        } else {
+            SceneManager::switchScene(Scene::MENU);
+            say("Menu principal");
+        }
+        lastActionTime = p.now;
+    }
+}
+
+void resetMenuState() {
+    menuOptions.clear();
+    optionEntries.clear();
+    menuSelection = 0;
+    subMenuSelection = 0;
+    serverSelection = 0;
+    menuMusicSelection = 0;
+    isSelectingServer = false;
+    isSelectingMenuMusic = false;
+    g_currentMenuMusicIdx = 0;
 }

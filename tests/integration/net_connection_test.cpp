@@ -1,6 +1,6 @@
 // The connection's life over real ENet on 127.0.0.1: connecting on a lossy
 // or dead port, the server going away, reconnecting, and the receive path.
-#include "app/scene_manager.h"
+#include "core/scene.h"
 #include "enet_test_server.h"
 #include "fake_platform.h"
 #include "net/connection.h"

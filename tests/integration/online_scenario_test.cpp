@@ -1,10 +1,10 @@
 // Logging in and creating an account as a player does it: the real main loop,
 // scripted keys and typing, and a stand-in game server on the main and test ports.
-#include "app/scene_manager.h"
+#include "core/scene.h"
 #include "client_test_support.h"
 #include "enet_test_server.h"
 #include "net/connection.h"
-#include "net/sha256.h"
+#include "base/sha256.h"
 #include "scenes/menu.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #pragma once
 // Shared start for the audio engine's tests: fresh doubles, the device open,
 // every file of the sound table present in the fake executable's folder.
+#include "app/app.h"
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "fake_audio.h"
@@ -22,6 +23,7 @@ inline void startAudio(uint32_t sampleMs = 1000, uint32_t streamMs = 4000,
     fake::reset();
     fake::audio::reset();
     fake::process::reset();
+    resetClientForTests();
     for (const SoundDef& d : soundTable())
         if (!missing.count(d.name))
             fake::audio::addFile(SOUNDS + d.file, d.type == SOUND_STREAM ? streamMs : sampleMs);

@@ -1,6 +1,6 @@
 // The offline client as a player hears it: intro, main menu, options, music choice.
 #include "app/intro.h"
-#include "app/scene_manager.h"
+#include "core/scene.h"
 #include "audio/volume.h"
 #include "client_test_support.h"
 #include "scenes/menu.h"

@@ -6,7 +6,7 @@
 #include "fake_audio.h"
 #include "fake_platform.h"
 #include "fake_process.h"
-#include "net/save_file.h"
+#include "core/save_file.h"
 #include "platform/keyboard.h"
 #include "temp_folder.h"
 
@@ -23,6 +23,7 @@ protected:
         fake::reset();
         fake::audio::reset();
         fake::process::reset();
+        resetClientForTests();
         for (const SoundDef& d : soundTable())
             fake::audio::addFile(kSounds + d.file, std::string(d.name) == "music_intro" ? kIntroMusicMs : 4000);
         fake::closeWindowAt(120000); // never hang a test

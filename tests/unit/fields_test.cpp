@@ -1,6 +1,6 @@
 // Reading the fields of server messages, as the game-world handlers use them.
 // Texts, names and unsigned numbers are also read by the handlers of incoming_test.
-#include "net/fields.h"
+#include "protocol/fields.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // The message history as the player hears it through the history keys.
-#include "app/speech.h"
+#include "app/app.h"
+#include "core/speech.h"
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,10 @@ namespace {
 
 class History : public testing::Test {
 protected:
-    void SetUp() override { fake::reset(); }
+    void SetUp() override {
+        fake::reset();
+        resetClientForTests();
+    }
 };
 
 } // namespace

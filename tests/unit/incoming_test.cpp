@@ -1,10 +1,11 @@
 // What the player hears, reads back in the history and what changes when
 // the server's account, chat and general messages arrive.
-#include "app/scene_manager.h"
-#include "app/speech.h"
+#include "app/app.h"
+#include "core/scene.h"
+#include "core/speech.h"
 #include "audio_test_support.h"
-#include "net/incoming.h"
-#include "net/save_file.h"
+#include "net/connection.h"
+#include "core/save_file.h"
 #include "scenes/menu.h"
 #include "temp_folder.h"
 
@@ -61,6 +62,7 @@ class Incoming : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
+        resetClientForTests();
         audio_test::startAudio(10000);
         SceneManager::currentScene = Scene::MENU;
         myProfile = PlayerProfile{};

@@ -1,6 +1,6 @@
 // The real main loop, run headless against the doubles.
 #include "app/app.h"
-#include "app/scene_manager.h"
+#include "core/scene.h"
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The playback engine as the player hears it: which playbacks sound, at what
 // volume and where, when buses overflow, ducking windows and music levels.
-#include "app/scene_manager.h"
+#include "core/scene.h"
 #include "audio_test_support.h"
 #include "temp_folder.h"
 

@@ -1,7 +1,7 @@
 // save.dat: what is written, what loads back, the migration of the older
 // files, and what survives a failed write.
-#include "net/save_file.h"
-#include "net/sha256.h"
+#include "core/save_file.h"
+#include "base/sha256.h"
 #include "temp_folder.h"
 
 #include <csignal>

@@ -1,5 +1,5 @@
 // SHA-256 against the FIPS 180-4 examples and the padding boundaries.
-#include "net/sha256.h"
+#include "base/sha256.h"
 
 #include <gtest/gtest.h>
 

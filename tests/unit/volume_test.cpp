@@ -1,7 +1,8 @@
 // Volume channels and the menu music choice as the player hears and keeps them.
+#include "app/app.h"
 #include "audio/volume.h"
 #include "fake_platform.h"
-#include "net/save_file.h"
+#include "core/save_file.h"
 #include "temp_folder.h"
 
 #include <cstdio>
@@ -14,6 +15,7 @@ class Volume : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
+        resetClientForTests();
         fake::reset();
         currentNavIdx = 0;
         selectedChannel = AudioChannel::AMBIANCE;

@@ -1,4 +1,4 @@
-#include "net/sha256.h"
+#include "base/sha256.h"
 
 #include <cstddef>
 

@@ -1,14 +1,17 @@
 // The per-pass keyboard poll: pacing, the keys of every scene, the exit
 // confirmation and the house's map elements menu.
-#include "app/scene_manager.h"
-#include "app/speech.h"
+#include "core/local_player.h"
+#include "core/scene.h"
+#include "core/speech.h"
 #include "client_test_support.h"
 #include "enet_test_server.h"
-#include "input/input_dispatch.h"
+#include "app/input_router.h"
 #include "input/key_bindings.h"
 #include "net/connection.h"
+#include "scenes/exit_confirm.h"
 #include "scenes/maison.h"
 #include "scenes/menu.h"
+#include "world/doors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
-#include "net/save_file.h"
+#include "core/save_file.h"
 
-#include "net/sha256.h"
+#include "base/text.h"
+#include "base/sha256.h"
 
 #include <algorithm>
 #include <cctype>
@@ -100,12 +101,7 @@ void syncWorkingFolder() {
 }
 
 std::string normaliseLegacyEmail(const std::string& email) {
-    const char* const blanks = " \t\r\n";
-    const size_t first = email.find_first_not_of(blanks);
-    const size_t last = email.find_last_not_of(blanks);
-    std::string out = first == std::string::npos ? std::string() : email.substr(first, last - first + 1);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return sha256Hex(out);
+    return sha256Hex(toLowerAscii(trimChars(email, " \t\r\n")));
 }
 
 bool _ar_loadLegacyIdentity(PlayerProfile& profile) {

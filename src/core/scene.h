@@ -14,3 +14,10 @@ public:
     // the current scene does nothing at all.
     static void switchScene(Scene target);
 };
+
+// Ends the main loop once the pending window events are handled, like
+// closing the window. Defined by the app's main loop.
+void postQuit();
+
+// Whole run: the menu is current, previous and next.
+void resetSceneManager();

@@ -1,4 +1,4 @@
-#include "net/fields.h"
+#include "protocol/fields.h"
 
 namespace {
 

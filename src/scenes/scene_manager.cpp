@@ -1,4 +1,4 @@
-#include "app/scene_manager.h"
+#include "core/scene.h"
 
 #include "scenes/menu.h"
 
@@ -13,4 +13,10 @@ void SceneManager::switchScene(Scene target) {
     if (currentScene == Scene::MENU) cleanupMenuScene();
     currentScene = target;
     if (target == Scene::MENU) initMenuScene();
+}
+
+void resetSceneManager() {
+    SceneManager::currentScene = Scene::MENU;
+    SceneManager::previousScene = Scene::MENU;
+    SceneManager::nextScene = Scene::MENU;
 }

@@ -25,3 +25,6 @@ struct MysteryBoxClient {
 extern std::vector<ZombieClient> localZombies;
 extern int currentRound;
 extern MysteryBoxClient currentBox;
+
+// Game lifetime: no zombie, round 0, no box.
+void resetWorldState();

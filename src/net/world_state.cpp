@@ -1,5 +1,0 @@
-#include "net/world_state.h"
-
-std::vector<ZombieClient> localZombies;
-int currentRound = 0;
-MysteryBoxClient currentBox;
