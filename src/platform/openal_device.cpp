@@ -21,6 +21,9 @@ std::map<uint32_t, Sample> g_samples;
 std::map<uint32_t, Playback> g_playbacks;
 std::vector<ALuint> g_freeSources;
 int g_sourceCount = 0;
+std::vector<uint32_t> g_dirty;
+uint32_t g_stopCount = 0;
+std::deque<uint32_t> g_stopLog;
 
 namespace {
 
@@ -202,6 +205,7 @@ void audioFree() {
     if (!g_freeSources.empty()) alDeleteSources(ALsizei(g_freeSources.size()), g_freeSources.data());
     g_freeSources.clear();
     g_sourceCount = 0;
+    g_dirty.clear();
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(g_context);
     alcCloseDevice(g_device);
@@ -223,10 +227,30 @@ void apply3D() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!g_context) return;
     pushListener();
-    for (auto& [h, p] : g_playbacks) {
-        p.applied = p.pending;
-        pushPlacement(p);
+    // Only what changed: the cost stays that of the changes, however many
+    // playbacks the samples hold.
+    for (uint32_t h : g_dirty) {
+        Playback* p = findPlayback(h);
+        if (!p) continue;
+        p->applied = p->pending;
+        p->placementDirty = false;
+        pushPlacement(*p);
     }
+    g_dirty.clear();
+}
+
+uint32_t audioStopsSince(uint32_t since, std::vector<uint32_t>& handles, bool& complete) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const uint32_t fresh = g_stopCount - since;
+    complete = fresh <= g_stopLog.size();
+    if (complete) {
+        try {
+            handles.insert(handles.end(), g_stopLog.end() - fresh, g_stopLog.end());
+        } catch (...) {
+            complete = false;
+        }
+    }
+    return g_stopCount;
 }
 
 } // namespace platform
