@@ -6,6 +6,9 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <poll.h>
 
 #include <algorithm>
 #include <deque>
@@ -19,6 +22,26 @@ std::deque<WindowEvent> g_pending;
 // Keys pressed during the last pump, even if already released: a tap shorter
 // than a frame still reads as down for the frame after it.
 bool g_tapped[SDL_NUM_SCANCODES] = {};
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+Display* g_display = nullptr; // null on another window system: SDL is always asked
+#endif
+int g_quietPumps = 0;
+// SDL's own work that comes without X traffic (signals, input method, focus
+// settling) waits at most this many frames.
+constexpr int FULL_PUMP_EVERY = 10;
+
+// True when the X server has sent nothing since the last pump: asking SDL
+// would only read an empty socket (twice) and walk its queues.
+bool windowSystemQuiet() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (!g_display || QLength(g_display) > 0) return false;
+    pollfd fd{ConnectionNumber(g_display), POLLIN, 0};
+    return poll(&fd, 1, 0) == 0;
+#else
+    return false;
+#endif
+}
 
 void paintBlack() {
     if (SDL_Surface* surface = SDL_GetWindowSurface(g_window)) {
@@ -125,6 +148,11 @@ bool createWindow(const std::string& title) {
     }
     paintBlack();
     SDL_StartTextInput();
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(g_window, &info) && info.subsystem == SDL_SYSWM_X11) g_display = info.info.x11.display;
+#endif
     return true;
 }
 
@@ -133,6 +161,9 @@ void destroyWindow() {
     SDL_StopTextInput();
     SDL_DestroyWindow(g_window);
     g_window = nullptr;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    g_display = nullptr;
+#endif
     g_pending.clear();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
@@ -141,6 +172,8 @@ void destroyWindow() {
 void pumpWindowEvents() {
     if (!g_window) return;
     std::fill(std::begin(g_tapped), std::end(g_tapped), false);
+    if (windowSystemQuiet() && ++g_quietPumps < FULL_PUMP_EVERY) return;
+    g_quietPumps = 0;
     SDL_PumpEvents();
     SDL_Event events[32];
     int n = 0;
