@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -303,7 +304,17 @@ TEST_F(Loopback, StreamsLoopWithoutGapAndEndOnlyAtTheirEnd) {
     EXPECT_GT(levelsOf(renderFrames(50)).total(), 0.01);
 }
 
-TEST_F(Loopback, ASampleHasAtMostSixteenPlaybacksAtOnce) {
+// The stop list is what the engine prunes by: every stop in it, once each.
+TEST_F(Loopback, ASampleHasAtMostSixteenPlaybacksAtOnceAndStopsAreListed) {
+    std::vector<uint32_t> stops;
+    bool complete = false;
+    const auto stoppedSince = [&](uint32_t& since) {
+        stops.clear();
+        since = audioStopsSince(since, stops, complete);
+        std::sort(stops.begin(), stops.end());
+        return stops;
+    };
+    uint32_t since = audioStopsSince(0, stops, complete);
     const uint32_t s = sampleLoad(shortTone(200), 16, AUDIO_3D);
     std::vector<uint32_t> chans;
     for (int i = 0; i < 16; ++i) {
@@ -313,15 +324,26 @@ TEST_F(Loopback, ASampleHasAtMostSixteenPlaybacksAtOnce) {
     ASSERT_TRUE(channelPause(chans[0])); // paused still holds its place
     EXPECT_EQ(sampleGetChannel(s), 0u);
     ASSERT_TRUE(channelStop(chans[1]));
-    ASSERT_TRUE(channelPlay(sampleGetChannel(s), true));
+    EXPECT_EQ(stoppedSince(since), std::vector<uint32_t>{chans[1]});
+    EXPECT_TRUE(complete);
+    const uint32_t taker = sampleGetChannel(s);
+    ASSERT_TRUE(channelPlay(taker, true));
     EXPECT_FALSE(channelPlay(chans[1], true)); // its place was taken
     EXPECT_EQ(sampleGetChannel(s), 0u);
     renderFrames(300); // the playing ones end by themselves
     EXPECT_EQ(channelIsActive(chans[2]), AUDIO_STOPPED);
+    std::vector<uint32_t> ended(chans.begin() + 2, chans.end());
+    ended.push_back(taker);
+    std::sort(ended.begin(), ended.end());
+    EXPECT_EQ(stoppedSince(since), ended);
+    EXPECT_TRUE(stoppedSince(since).empty());
     EXPECT_NE(sampleGetChannel(s), 0u);
     EXPECT_TRUE(sampleFree(s));
+    EXPECT_EQ(stoppedSince(since), std::vector<uint32_t>{chans[0]}); // freed while paused
     EXPECT_EQ(channelIsActive(chans[0]), AUDIO_STOPPED);
     EXPECT_FALSE(channelPlay(chans[0], false));
+    stoppedSince(since = since - 2000);
+    EXPECT_FALSE(complete) << "more stops asked for than remembered";
 }
 
 TEST_F(Loopback, RateIsMeasuredAgainstTheFilesOwnRate) {
