@@ -16,11 +16,14 @@
 #include "platform/keyboard.h"
 #include "platform/speech.h"
 #include "platform/window.h"
+#include "update/update_check.h"
 #include "scenes/account.h"
 #include "scenes/exit_confirm.h"
+#include "scenes/lobby_menu.h"
 #include "scenes/maison.h"
 #include "scenes/menu.h"
 #include "world/doors.h"
+#include "world/game_sounds.h"
 #include "world/world_state.h"
 
 #include <cstdio>
@@ -35,6 +38,7 @@ void startUp() {
     initVolumeManager();
     initAudio();
     KeyBindingManager::init();
+    checkUpdate(); // may end the process, before any window exists
 }
 
 void frame() {
@@ -74,9 +78,11 @@ void resetClientForTests() {
     resetMenuState();
     resetAccountFlow();
     resetExitConfirmation();
+    resetLobbyMenu();
     resetMapElementsMenu();
     resetDoors();
     resetWorldState();
+    resetGameSounds();
 }
 
 void routeTypedChar(const std::string& ch) {
@@ -91,6 +97,8 @@ void routeTypedChar(const std::string& ch) {
         TextInput::begin(TextInputMode::CHAT_RADIO, "Radio. Tapez votre message puis Entrée.", "", 200);
     else if (KeyBindingManager::matchesChar("CHAT_TEAM_OPEN", ch))
         TextInput::begin(TextInputMode::CHAT_TEAM, "Équipe. Tapez votre message puis Entrée.", "", 200);
+    else if (scene == Scene::LOBBY)
+        handleLobbyChar(ch);
 }
 
 int runClient() {

@@ -1,7 +1,7 @@
 #pragma once
-#include <string>
+#include "build_config.h" // APP_VERSION
 
-constexpr const char* APP_VERSION = "1.10.1";
+#include <string>
 
 // The whole client: start-up, main loop, shut-down. Returns the process exit status.
 int runClient();

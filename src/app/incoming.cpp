@@ -9,6 +9,7 @@
 #include "scenes/account.h"
 #include "scenes/chat.h"
 #include "scenes/lobby.h"
+#include "scenes/lobby_menu.h"
 #include "world/game_messages.h"
 
 #include <string_view>
@@ -50,9 +51,9 @@ const Row kRows[] = {
     {MSG_UPTIME, Match::PREFIX, onUptime},
     {MSG_PONG, Match::PREFIX, onPong},
     {MSG_START_MAISON, Match::EXACT, nullptr},
-    {MSG_GOTO_LOBBY, Match::EXACT, nullptr},
-    {MSG_POS, Match::PREFIX, nullptr},
-    {MSG_REMOTE_MOVE, Match::PREFIX, nullptr},
+    {MSG_GOTO_LOBBY, Match::EXACT, onGotoLobby},
+    {MSG_POS, Match::PREFIX, onPos},
+    {MSG_REMOTE_MOVE, Match::PREFIX, onRemoteMove},
     {MSG_GAME_OVER_SIGNAL, Match::EXACT, nullptr},
     {MSG_STATS, Match::PREFIX, nullptr},
     {MSG_PLAYER_DOWN, Match::PREFIX, nullptr},
@@ -65,8 +66,8 @@ const Row kRows[] = {
     {MSG_RELOAD_OK, Match::PREFIX, nullptr},
     {MSG_SWITCH_OK, Match::PREFIX, nullptr},
     {MSG_AMMO_MSG, Match::PREFIX, nullptr},
-    {MSG_HEALTH_MSG, Match::PREFIX, nullptr},
-    {MSG_WALL, Match::EXACT, nullptr},
+    {MSG_HEALTH_MSG, Match::PREFIX, onHealthMsg},
+    {MSG_WALL, Match::EXACT, onWall},
     {MSG_DOOR_CLOSED, Match::PREFIX, nullptr},
     {MSG_DOOR_OPENED, Match::PREFIX, nullptr},
     {MSG_EPEE_PICKUP_OK, Match::EXACT, nullptr},
@@ -85,14 +86,14 @@ const Row kRows[] = {
     {MSG_Z_HIT, Match::PREFIX, nullptr},
     {MSG_Z_DIE, Match::PREFIX, nullptr},
     {MSG_PLAYER_HIT, Match::PREFIX, nullptr},
-    {MSG_RANKING, Match::PREFIX, nullptr},
-    {MSG_TEAM_LIST, Match::PREFIX, nullptr},
-    {MSG_TEAM_OK, Match::PREFIX, nullptr},
-    {MSG_TEAM_JOIN_OK, Match::PREFIX, nullptr},
-    {MSG_TEAM_FULL, Match::EXACT, nullptr},
-    {MSG_TEAM_DESTROYED, Match::EXACT, nullptr},
-    {MSG_LEFT_TEAM, Match::EXACT, nullptr},
-    {MSG_TEAM_MEMBERS, Match::PREFIX, nullptr},
+    {MSG_RANKING, Match::PREFIX, onRanking},
+    {MSG_TEAM_LIST, Match::PREFIX, onTeamList},
+    {MSG_TEAM_OK, Match::PREFIX, onTeamJoined},
+    {MSG_TEAM_JOIN_OK, Match::PREFIX, onTeamJoined},
+    {MSG_TEAM_FULL, Match::EXACT, onTeamFull},
+    {MSG_TEAM_DESTROYED, Match::EXACT, onTeamDestroyed},
+    {MSG_LEFT_TEAM, Match::EXACT, onLeftTeam},
+    {MSG_TEAM_MEMBERS, Match::PREFIX, onTeamMembers},
     {MSG_BONUS_MAX_AMMO, Match::EXACT, nullptr},
     {MSG_BONUS_DOUBLE_POINTS_START, Match::EXACT, nullptr},
     {MSG_BONUS_DOUBLE_POINTS_END, Match::EXACT, nullptr},

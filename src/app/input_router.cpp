@@ -74,6 +74,7 @@ void updateInputs() {
     KeyPass p;
     p.now = platform::tickCount();
     p.canAct = ticksSince(p.now, lastActionTime) > ACTION_GAP_MS;
+    p.moveGapMs = platform::isKeyDown(VK_SHIFT) ? MOVE_GAP_RUN_MS : MOVE_GAP_MS;
 
     if (TextInput::isActive()) {
         textEntryKeys(p);

@@ -34,7 +34,9 @@ void eraseCharAt(std::string& s, size_t index) {
     s.erase(start, utf8SequenceLength(static_cast<unsigned char>(s[start])));
 }
 
-// --- sounds
+void playKeyNav() { playSound("ui_keyNav", -1, -1); }
+
+} // namespace
 
 void playKeyRandom() {
     static bool seeded = false;
@@ -46,9 +48,6 @@ void playKeyRandom() {
     playSound(std::rand() % 3 == 0 ? "ui_key1" : "ui_key2", -1, -1);
 }
 void playKeyDelete() { playSound("ui_keySup", -1, -1); }
-void playKeyNav() { playSound("ui_keyNav", -1, -1); }
-
-} // namespace
 
 bool isPrintableChar(const std::string& c) {
     if (c.empty()) return false;

@@ -23,6 +23,11 @@ enum class TextInputMode : int32_t {
 // A typed character worth keeping: anything but the control characters below 32 and 127.
 bool isPrintableChar(const std::string& c);
 
+// The entry's key sounds: a typed character ("ui_key1" or "ui_key2") and an
+// erased one. The lobby's own team-name typing uses them too.
+void playKeyRandom();
+void playKeyDelete();
+
 class TextInput {
 public:
     static void begin(TextInputMode mode, const std::string& prompt, const std::string& initial,

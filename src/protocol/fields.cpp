@@ -75,3 +75,16 @@ std::string readRest(FieldCursor& cursor) {
     cursor.pos = cursor.text.size();
     return std::string(cursor.text.substr(start));
 }
+
+std::vector<std::string> readListEntries(FieldCursor& cursor) {
+    const std::string rest = readRest(cursor);
+    std::vector<std::string> entries;
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = rest.find('|', start);
+        if (end == std::string::npos) end = rest.size();
+        if (end > start) entries.push_back(rest.substr(start, end - start));
+        start = end + 1;
+    }
+    return entries;
+}

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A read position in the text after a message's keyword.
 struct FieldCursor {
@@ -32,3 +33,7 @@ void skipSeparator(FieldCursor& cursor);
 
 // Everything left.
 std::string readRest(FieldCursor& cursor);
+
+// Everything left, split at '|'; empty entries (a leading, doubled or trailing
+// '|') are dropped.
+std::vector<std::string> readListEntries(FieldCursor& cursor);

@@ -10,6 +10,7 @@
 #include "net/connection.h"
 #include "net/outgoing.h"
 #include "scenes/chat.h"
+#include "scenes/lobby_menu.h"
 #include "scenes/menu.h"
 
 std::string g_accessPassForLogin;
@@ -102,6 +103,7 @@ void submitTextInput(TextInputMode mode, const std::string& text, int choiceInde
         say("Création du compte en cours.");
         return;
     }
+    case TextInputMode::TEAM_NAME: submitTeamName(text); return;
     case TextInputMode::CHAT_RADIO:
     case TextInputMode::CHAT_TEAM: sendChat(mode, text); return;
     default: return;

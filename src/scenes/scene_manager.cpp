@@ -1,5 +1,6 @@
 #include "core/scene.h"
 
+#include "scenes/lobby.h"
 #include "scenes/menu.h"
 
 Scene SceneManager::currentScene = Scene::MENU;
@@ -11,8 +12,10 @@ void SceneManager::switchScene(Scene target) {
     nextScene = target;
     previousScene = currentScene;
     if (currentScene == Scene::MENU) cleanupMenuScene();
+    else if (currentScene == Scene::LOBBY) cleanupLobbyScene();
     currentScene = target;
     if (target == Scene::MENU) initMenuScene();
+    else if (target == Scene::LOBBY) initLobbyScene();
 }
 
 void resetSceneManager() {

@@ -1,39 +1,14 @@
 // Logging in and creating an account as a player does it: the real main loop,
 // scripted keys and typing, and a stand-in game server on the main and test ports.
-#include "core/scene.h"
-#include "client_test_support.h"
-#include "enet_test_server.h"
-#include "net/connection.h"
 #include "base/sha256.h"
+#include "core/scene.h"
+#include "net/connection.h"
+#include "online_test_support.h"
 #include "scenes/menu.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
-namespace {
-
-std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
-
-class Online : public ClientTest {
-protected:
-    // Typed text arrives as window events at `at`.
-    static void typeAt(uint32_t at, const std::string& text) {
-        fake::at(at, [text] { fake::pushText(text); });
-    }
-    // At `at`, waits (real time) for the server to have received `count`
-    // packets, then lets a reply travel before the client's next frame.
-    void awaitPackets(EnetTestServer& server, uint32_t at, size_t count, const std::string& reply = {}) {
-        fake::at(at, [&server, count, reply] {
-            server.waitUntil([&] { return server.packets().size() >= count; }, 3000);
-            if (!reply.empty()) server.send(reply);
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        });
-    }
-};
-
-} // namespace
 
 TEST_F(Online, StoredIdentityLogsInAtOnceAndAFailureReturnsToTheMenu) {
     EnetTestServer server(PORT_MAIN);

@@ -1,6 +1,7 @@
 // What the player hears, reads back in the history and what changes when
 // the server's account, chat and general messages arrive.
 #include "app/app.h"
+#include "core/local_player.h"
 #include "core/scene.h"
 #include "core/speech.h"
 #include "audio_test_support.h"
@@ -158,8 +159,8 @@ TEST_F(Incoming, OnlyWellFormedKeywordsAreActedOn) {
     SceneManager::currentScene = Scene::LOBBY;
     for (const std::string& ignored :
          {"AUTH_OK "s, "AUTH_OK\n"s, "AUTH_OKAY"s, "auth_ok"s, "SECOND_CHANCE_READY!"s, "SAY"s, "SAY:"s, " SAY:x"s,
-          "AUTH_FAIL"s, "CHAT_RADIO_FROM"s, "INCONNU:x"s, ""s, "\0SAY:cache"s, "POS:3,4"s, "ROUND_END"s,
-          "TEAM_FULL"s, "SHOOT_OK:AK47"s})
+          "AUTH_FAIL"s, "CHAT_RADIO_FROM"s, "INCONNU:x"s, ""s, "\0SAY:cache"s, "POS:x,4"s, "POS:3"s,
+          "ROUND_END"s, "TEAM_FULL "s, "LEFT_TEAM\n"s, "RANKING:KILLS"s, "SHOOT_OK:AK47"s})
         handleIncomingPacket(ignored);
     EXPECT_TRUE(fake::spoken().empty()) << fake::lastSpoken();
     EXPECT_TRUE(played().empty());
@@ -211,4 +212,31 @@ TEST_F(Incoming, RandomAndMangledTextIsHarmless) {
     }
     for (const std::string& text : fake::spoken())
         EXPECT_EQ(text.find_first_of("\r\n\0"s), std::string::npos) << text;
+}
+
+// Back in the lobby, then walking it: the player's own steps sound at the
+// listener, another player's at his tile, his own echoed step not at all.
+TEST_F(Incoming, LobbyEntryAndItsWalk) {
+    myProfile.username = "Alice";
+    localPlayer = TilePosition{7, 3};
+    setLocalDead(true);
+    EXPECT_EQ(handle("GOTO_LOBBY"), "Map d'attente. [music_lobby]");
+    EXPECT_EQ(SceneManager::currentScene, Scene::LOBBY);
+    EXPECT_EQ(localPlayer.x + localPlayer.y, 0);
+    EXPECT_FALSE(isLocalDead());
+    EXPECT_EQ(handle("GOTO_LOBBY"), "") << "already there: nothing starts again";
+
+    auto newest = [] { return fake::audio::playbacks().back(); };
+    const std::string step = handle("POS:2,-5");
+    EXPECT_TRUE(step == " [step_lobby_0]" || step == " [step_lobby_1]") << step;
+    EXPECT_EQ(newest().mode3D, platform::AUDIO_3D_OFF);
+    EXPECT_EQ(localPlayer.x, 2);
+    EXPECT_EQ(localPlayer.y, -5);
+    EXPECT_EQ(handle("REMOTE_MOVE:Alice:3,5"), "");
+    EXPECT_NE(handle("REMOTE_MOVE:Bob:3;6"), "");
+    EXPECT_EQ(newest().mode3D, platform::AUDIO_3D_NORMAL);
+    EXPECT_FLOAT_EQ(newest().position3D.x, 3.0f);
+    EXPECT_FLOAT_EQ(newest().position3D.z, 6.0f);
+    EXPECT_EQ(handle("WALL"), " [wall_lobby]");
+    EXPECT_EQ(handle("HEALTH_MSG:100 points de vie sur 100."), "100 points de vie sur 100.");
 }

@@ -6,9 +6,12 @@
 #include "client_test_support.h"
 #include "enet_test_server.h"
 #include "app/input_router.h"
+#include "audio/playback.h"
+#include "audio/volume.h"
 #include "input/key_bindings.h"
 #include "net/connection.h"
 #include "scenes/exit_confirm.h"
+#include "scenes/lobby_menu.h"
 #include "scenes/maison.h"
 #include "scenes/menu.h"
 #include "world/doors.h"
@@ -161,4 +164,79 @@ TEST_F(Dispatch, MapElementsMenuFollowsTheDoors) {
     fake::advance(201);
     passWith({VK_RETURN});
     EXPECT_FALSE(isMapElementsMenuOpen) << "Enter on \"Retour\" closes";
+}
+
+TEST_F(Dispatch, LobbyWalkingKeys) {
+    EnetTestServer server;
+    ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
+    SceneManager::currentScene = Scene::LOBBY;
+    localPlayer = TilePosition{3, 4};
+    passWith({VK_RETURN});
+    EXPECT_EQ(currentLobbyState, LOBBY_CLOSED) << "the group menu opens only on (0, 0)";
+    EXPECT_TRUE(fake::spoken().empty());
+    passWith({'C'});
+    EXPECT_EQ(fake::lastSpoken(), "3, 4");
+
+    // Up and Left held together: one step per pass, Up only, at gaps over 400 ms.
+    fake::releaseAllKeys();
+    fake::setKey(VK_UP, true);
+    fake::setKey(VK_LEFT, true);
+    for (int i = 0; i < 100; ++i, fake::advance(10)) updateInputs(); // 1000 to 1990
+    fake::setKey(VK_SHIFT, true);
+    for (int i = 0; i < 50; ++i, fake::advance(10)) updateInputs(); // 2000 to 2490: running
+    fake::releaseAllKeys();
+
+    fake::advance(300);
+    passWith({VK_F1, VK_F1 + 1, VK_F1 + 2, 'H'});
+    const uint32_t pingTick = fake::now();
+    localPlayer = TilePosition{0, 0};
+    fake::advance(201);
+    passWith({VK_RETURN});
+    EXPECT_EQ(fake::lastSpoken(), "Menu de groupe : Créer une équipe");
+
+    server.waitUntil([&] { return server.packets().size() >= 10; }, 3000);
+    std::vector<std::string> expected;
+    // 1000, 1410, 1820; then with Shift 2030, 2240, 2450.
+    for (int i = 0; i < 6; ++i) expected.push_back("MOVE:Z");
+    for (const std::string& m : std::vector<std::string>{"REQ_PLAYERS", "PING:" + std::to_string(pingTick),
+                                                         "REQ_UPTIME", "CHECK_HEALTH"})
+        expected.push_back(m);
+    std::vector<std::string> got;
+    for (const std::string& p : server.packets()) got.push_back(p.substr(0, p.find('\0')));
+    EXPECT_EQ(got, expected);
+
+    // In the menu Escape goes back instead of asking to leave; the arrows move no one.
+    fake::advance(201);
+    passWith({VK_ESCAPE, VK_DOWN});
+    EXPECT_FALSE(isConfirmingExit);
+    EXPECT_EQ(fake::spoken().back(), "Fermé");
+    EXPECT_EQ(fake::spoken()[fake::spoken().size() - 2], "Rejoindre une équipe");
+    fake::advance(201);
+    passWith({VK_ESCAPE});
+    EXPECT_TRUE(isConfirmingExit);
+    EXPECT_EQ(fake::lastSpoken(), "Retourner au menu principal ? Non");
+    EXPECT_EQ(server.packets().size(), 10u);
+}
+
+TEST_F(Dispatch, LobbyMenuLeftOpenIsStillOpenOnReturn) {
+    initAudio();
+    SceneManager::switchScene(Scene::LOBBY);
+    EXPECT_EQ(fake::lastSpoken(), "Map d'attente.");
+    EXPECT_EQ(stateOf("music_lobby"), platform::AUDIO_PLAYING);
+    passWith({VK_RETURN});
+    fake::advance(201);
+    passWith({VK_DOWN});
+    EXPECT_EQ(fake::lastSpoken(), "Rejoindre une équipe");
+
+    SceneManager::switchScene(Scene::MENU);
+    fake::advance(600);
+    auto music = [] { return fake::audio::playback(getSoundHandle("music_lobby")).value_or(fake::audio::Playback{}); };
+    EXPECT_EQ(music().volume, 0.0f) << "faded out";
+    SceneManager::switchScene(Scene::LOBBY);
+    EXPECT_EQ(starts("music_lobby"), 2) << "each entry restarts the music";
+    fake::advance(1000);
+    EXPECT_FLOAT_EQ(music().volume, getFinalVolume(AudioChannel::AMBIANCE));
+    EXPECT_EQ(currentLobbyState, LOBBY_MAIN_MENU);
+    passWith({VK_DOWN});
+    EXPECT_EQ(fake::lastSpoken(), "Voir le classement");
 }

@@ -1,0 +1,95 @@
+// The mystery box: pay, hear it open, take the weapon it shows before it
+// goes; after a few uses it moves to another of its places and rests.
+#include "server/game_state.h"
+
+namespace {
+
+constexpr uint32_t BOX_OPENING_MS = 3000;
+constexpr uint32_t BOX_OFFER_MS = 10000;
+constexpr uint32_t BOX_HIDDEN_MS = 30000;
+
+Tile boxTile(const Game& game) { return BOX_SPOTS[game.box.spot]; }
+
+std::string secondsLeft(uint32_t now, uint32_t until) {
+    uint32_t ms = reached(now, until) ? 0 : until - now;
+    return std::to_string((ms + 999) / 1000);
+}
+
+// After a pick-up or a weapon left unclaimed.
+void finishUse(Game& game, uint32_t now, std::vector<GameSend>& out) {
+    MysteryBox& box = game.box;
+    box.weapon = -1;
+    box.buyer = 0;
+    if (box.usesLeft > 0) {
+        box.state = BoxState::IDLE;
+        return;
+    }
+    box.spot = (box.spot + gameRandom(game, 1, 3)) % 4; // any other place
+    box.usesLeft = gameRandom(game, 4, 8);
+    box.state = BoxState::HIDDEN;
+    box.until = now + BOX_HIDDEN_MS;
+    gameSendAll(game, "BOX_TELEPORT:" + tileText(boxTile(game)), out);
+    gameSendAll(game, "BOX_HIDDEN:" + std::to_string(BOX_HIDDEN_MS), out);
+}
+
+} // namespace
+
+void gameBoxReset(Game& game) {
+    game.box = MysteryBox{};
+    game.box.usesLeft = gameRandom(game, 4, 8);
+}
+
+bool gameBoxAction(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+    MysteryBox& box = game.box;
+    if (!houseNextTo(p.pos, boxTile(game))) return false;
+    switch (box.state) {
+    case BoxState::HIDDEN:
+        gameSendTo(p.id, "SAY:La boîte mystère revient dans " + secondsLeft(now, box.until) + " secondes.", out);
+        break;
+    case BoxState::OPENING:
+        gameSendTo(p.id, "SAY:La boîte mystère est en train de s'ouvrir.", out);
+        break;
+    case BoxState::OFFERED:
+        if (box.buyer != p.id) {
+            gameSendTo(p.id, "SAY:Cette arme ne vous est pas destinée.", out);
+            break;
+        }
+        gameArm(p.slots[2], box.weapon);
+        gameSendAll(game, "BOX_PICKUP_OK:" + std::string(WEAPONS[box.weapon].name) + ":" + tileText(boxTile(game)), out);
+        finishUse(game, now, out);
+        break;
+    case BoxState::IDLE:
+        if (!gamePay(p, BOX_COST, "La boîte mystère", out)) break;
+        box.state = BoxState::OPENING;
+        box.until = now + BOX_OPENING_MS;
+        box.buyer = p.id;
+        box.weapon = BOX_WEAPONS[gameRandom(game, 0, static_cast<int>(std::size(BOX_WEAPONS)) - 1)];
+        --box.usesLeft;
+        gameSendAll(game, "BOX_OPENING_START:" + tileText(boxTile(game)), out);
+        break;
+    }
+    return true;
+}
+
+void gameBoxTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
+    MysteryBox& box = game.box;
+    if (box.state == BoxState::IDLE || !reached(now, box.until)) return;
+    if (box.state == BoxState::OPENING) {
+        box.state = BoxState::OFFERED;
+        box.until = now + BOX_OFFER_MS;
+        gameSendAll(game, "BOX_SPAWN:" + std::string(WEAPONS[box.weapon].name) + ":" + tileText(boxTile(game)), out);
+    } else if (box.state == BoxState::OFFERED) {
+        gameSendAll(game, "BOX_DESPAWN", out);
+        finishUse(game, now, out);
+    } else {
+        box.state = BoxState::IDLE;
+        gameSendAll(game, "BOX_READY:" + tileText(boxTile(game)), out);
+    }
+}
+
+std::string gameBoxDescription(const Game& game, uint32_t now) {
+    std::string where = tileSpoken(boxTile(game));
+    if (game.box.state == BoxState::HIDDEN)
+        return "La boîte mystère sera en " + where + " dans " + secondsLeft(now, game.box.until) + " secondes.";
+    return "La boîte mystère est en " + where + ".";
+}

@@ -1,0 +1,146 @@
+// Weapons in a player's hands, hits and kills, and the bonuses a kill drops.
+#include <algorithm>
+#include <cmath>
+
+#include "server/game_state.h"
+
+namespace {
+
+constexpr int BONUS_ODDS = 25; // one kill in this many drops a bonus
+constexpr uint32_t DOUBLE_POINTS_MS = 30000;
+constexpr uint32_t INSTANT_KILL_MS = 20000;
+
+void award(Game& game, GamePlayer& p, int points) {
+    if (game.doublePoints) points *= 2;
+    p.points += points;
+    p.earned += points;
+}
+
+void dropBonus(Game& game, uint32_t now, std::vector<GameSend>& out) {
+    if (gameRandom(game, 1, BONUS_ODDS) != 1) return;
+    switch (gameRandom(game, 0, 2)) {
+    case 0:
+        for (GamePlayer& p : game.players)
+            for (WeaponSlot& s : p.slots)
+                if (s.weapon >= 0) s.reserve = WEAPONS[s.weapon].reserveMax;
+        gameSendAll(game, "BONUS_MAX_AMMO", out);
+        break;
+    case 1:
+        game.doublePoints = true;
+        game.doublePointsUntil = now + DOUBLE_POINTS_MS;
+        gameSendAll(game, "BONUS_DOUBLE_POINTS_START", out);
+        break;
+    default:
+        game.instantKill = true;
+        game.instantKillUntil = now + INSTANT_KILL_MS;
+        gameSendAll(game, "BONUS_INSTANT_KILL_START", out);
+        break;
+    }
+}
+
+double distance(Tile a, Tile b) {
+    double dx = a.x - b.x, dy = a.y - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// The nearest zombie the weapon reaches in a straight line; walls and closed doors stop it.
+Zombie* target(Game& game, const GamePlayer& p, const WeaponSpec& spec) {
+    Zombie* best = nullptr;
+    double bestDistance = 0;
+    for (Zombie& z : game.zombies) {
+        double d = distance(p.pos, z.pos);
+        bool inReach = spec.melee ? houseNextTo(p.pos, z.pos) : d <= spec.range;
+        if (!inReach || (best && d >= bestDistance) || !houseLineClear(p.pos, z.pos, game.doors)) continue;
+        best = &z;
+        bestDistance = d;
+    }
+    return best;
+}
+
+} // namespace
+
+double weaponHitChance(const WeaponSpec& spec, double d) {
+    if (spec.melee || spec.range <= 1.0) return spec.hitNear;
+    double t = std::clamp((d - 1.0) / (spec.range - 1.0), 0.0, 1.0);
+    return spec.hitNear + (spec.hitFar - spec.hitNear) * t;
+}
+
+void gameArm(WeaponSlot& slot, int weapon) {
+    slot.weapon = weapon;
+    slot.magazine = WEAPONS[weapon].magazine;
+    slot.reserve = WEAPONS[weapon].reserveMax;
+}
+
+void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+    WeaponSlot& slot = p.slots[p.current];
+    if (p.life != Life::STANDING || slot.weapon < 0 || !reached(now, p.nextShotAt)) return;
+    const WeaponSpec& spec = WEAPONS[slot.weapon];
+    const std::string name = spec.name;
+    p.nextShotAt = now + spec.fireGapMs;
+    if (!spec.melee && slot.magazine == 0) return gameSendTo(p.id, "SHOOT_FAIL:" + name, out);
+    if (!spec.melee) --slot.magazine;
+    gameSendTo(p.id, "SHOOT_OK:" + name, out);
+    gameSendOthers(game, p.id, "REMOTE_SHOOT:" + p.pseudo + ":" + name + ":" + tileText(p.pos), out);
+
+    Zombie* z = target(game, p, spec);
+    if (!z) return;
+    double chance = weaponHitChance(spec, distance(p.pos, z->pos));
+    if (std::uniform_real_distribution<double>(0.0, 1.0)(game.rng) >= chance) return;
+    z->health -= game.instantKill ? z->health : spec.damage;
+    const std::string where = std::to_string(z->id) + "," + name + ":" + tileText(z->pos);
+    if (z->health > 0) {
+        award(game, p, POINTS_HIT);
+        return gameSendAll(game, "Z_HIT:" + where, out);
+    }
+    award(game, p, POINTS_KILL);
+    ++p.kills;
+    ++p.roundKills;
+    game.zombies.erase(game.zombies.begin() + (z - game.zombies.data()));
+    gameSendAll(game, "Z_DIE:" + where, out);
+    dropBonus(game, now, out);
+}
+
+void gameCombatReload(GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+    WeaponSlot& slot = p.slots[p.current];
+    if (p.life != Life::STANDING || slot.weapon < 0) return;
+    const WeaponSpec& spec = WEAPONS[slot.weapon];
+    std::string refusal = spec.melee                       ? std::string(spec.spoken) + " : pas besoin de munitions."
+                          : slot.magazine == spec.magazine ? "Chargeur déjà plein."
+                          : slot.reserve == 0 ? "Plus de munitions pour " + std::string(spec.spoken) + "."
+                                              : "";
+    if (!refusal.empty()) return gameSendTo(p.id, "AMMO_MSG:" + refusal, out);
+    int moved = std::min(spec.magazine - slot.magazine, slot.reserve);
+    slot.magazine += moved;
+    slot.reserve -= moved;
+    p.nextShotAt = now + spec.reloadMs;
+    gameSendTo(p.id, "RELOAD_OK:" + std::string(spec.name), out);
+}
+
+void gameCombatSwitch(GamePlayer& p, int slot, std::vector<GameSend>& out) {
+    if (p.life != Life::STANDING) return;
+    if (p.slots[slot].weapon < 0)
+        return gameSendTo(p.id, "SAY:Aucune arme dans l'emplacement " + std::to_string(slot + 1) + ".", out);
+    p.current = slot;
+    gameSendTo(p.id, "SWITCH_OK:" + std::string(WEAPONS[p.slots[slot].weapon].name), out);
+}
+
+void gameCombatAmmo(const GamePlayer& p, std::vector<GameSend>& out) {
+    const WeaponSlot& slot = p.slots[p.current];
+    if (slot.weapon < 0) return;
+    const WeaponSpec& spec = WEAPONS[slot.weapon];
+    std::string text = std::string(spec.spoken) + (spec.melee ? ", arme blanche, sans munitions."
+                                                              : " : " + std::to_string(slot.magazine) + " balles chargées, " +
+                                                                    std::to_string(slot.reserve) + " en réserve.");
+    gameSendTo(p.id, "AMMO_MSG:" + text, out);
+}
+
+void gameCombatTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
+    if (game.doublePoints && reached(now, game.doublePointsUntil)) {
+        game.doublePoints = false;
+        gameSendAll(game, "BONUS_DOUBLE_POINTS_END", out);
+    }
+    if (game.instantKill && reached(now, game.instantKillUntil)) {
+        game.instantKill = false;
+        gameSendAll(game, "SAY:Fin de la mort instantanée.", out);
+    }
+}

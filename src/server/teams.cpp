@@ -1,0 +1,182 @@
+#include "server/teams.h"
+
+#include "server/accounts.h"
+#include "server/lobby.h"
+#include "server/text.h"
+
+#include "protocol/keywords.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+
+namespace {
+
+struct Team {
+    std::string name;
+    std::vector<uint32_t> members; // leader first
+    std::unique_ptr<Game> game;    // while it plays
+};
+
+// Run lifetime, in creation order.
+std::vector<Team> g_teams;
+
+Team* findTeam(std::string_view name) {
+    const std::string key = caseKey(name);
+    for (Team& t : g_teams)
+        if (caseKey(t.name) == key) return &t;
+    return nullptr;
+}
+
+Team* teamOfSession(const Session& s) { return s.team.empty() ? nullptr : findTeam(s.team); }
+
+std::string membersMessage(const Team& t) {
+    std::string text = "TEAM_MEMBERS:";
+    for (size_t i = 0; i < t.members.size(); ++i) {
+        const Session* m = findSession(t.members[i]);
+        text += (i ? "|" : "") + (m ? m->pseudo : std::string());
+    }
+    return text;
+}
+
+void tellMembers(const Team& t, const std::string& text, Outbox& out) {
+    for (uint32_t m : t.members) sendTo(out, m, text);
+}
+
+// The statistics keep every finished game, and its players are free again.
+void endGame(Team& t, Outbox& out) {
+    for (const GameResult& r : gameResults(*t.game)) accountsRecordGame(r.pseudo, r.points, r.kills, r.round);
+    for (uint32_t m : t.members)
+        if (Session* member = findSession(m); member && member->inGame) enterLobby(*member);
+    t.game.reset();
+    out.log.push_back("partie terminée pour l'équipe " + t.name);
+}
+
+// The player leaves his team; the next member leads, an empty team is gone.
+void leave(Session& s, Outbox& out) {
+    Team* t = teamOfSession(s);
+    s.team.clear();
+    if (t == nullptr) return;
+    t->members.erase(std::remove(t->members.begin(), t->members.end(), s.id), t->members.end());
+    if (t->members.empty()) {
+        if (t->game) endGame(*t, out);
+        g_teams.erase(g_teams.begin() + (t - g_teams.data()));
+        return;
+    }
+    tellMembers(*t, membersMessage(*t), out);
+}
+
+// Its list of teams must read back into a name: no separator, no " (" before
+// the count, no blank at either end.
+bool validTeamName(const std::string& name) {
+    const size_t n = utf8CountChars(name);
+    return n >= 1 && n <= 64 && isPrintableUtf8(name) && name.find('|') == std::string::npos &&
+           name.find(" (") == std::string::npos && name.front() != ' ' && name.back() != ' ';
+}
+
+} // namespace
+
+void handleCreateTeam(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+    const std::string name(fields);
+    if (!s.team.empty()) return sendTo(out, s.id, "SAY:Vous êtes déjà dans une équipe.");
+    if (!validTeamName(name)) return sendTo(out, s.id, "SAY:Nom d'équipe invalide.");
+    if (findTeam(name)) return sendTo(out, s.id, "SAY:Ce nom d'équipe est déjà pris.");
+    g_teams.push_back({name, {s.id}, nullptr});
+    s.team = name;
+    sendTo(out, s.id, "TEAM_OK:" + name);
+    sendTo(out, s.id, membersMessage(g_teams.back()));
+}
+
+void handleGetTeams(Session& s, std::string_view, uint32_t, Outbox& out) {
+    std::string text = "TEAM_LIST:";
+    for (size_t i = 0; i < g_teams.size(); ++i)
+        text += (i ? "|" : "") + g_teams[i].name + " (" + std::to_string(g_teams[i].members.size()) + "/4)";
+    sendTo(out, s.id, text);
+}
+
+void handleJoinTeam(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+    if (!s.team.empty()) return sendTo(out, s.id, "SAY:Vous êtes déjà dans une équipe.");
+    Team* t = findTeam(fields);
+    if (t == nullptr) return sendTo(out, s.id, "SAY:Cette équipe n'existe plus.");
+    if (t->members.size() >= TEAM_MAX) return sendTo(out, s.id, "TEAM_FULL");
+    if (t->game) return sendTo(out, s.id, "SAY:Cette équipe est en partie.");
+    t->members.push_back(s.id);
+    s.team = t->name;
+    sendTo(out, s.id, "TEAM_JOIN_OK:" + t->name);
+    tellMembers(*t, membersMessage(*t), out);
+}
+
+void handleLeaveTeam(Session& s, std::string_view, uint32_t, Outbox& out) {
+    if (s.team.empty()) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
+    leave(s, out);
+    sendTo(out, s.id, "LEFT_TEAM");
+}
+
+void handleDestroyTeam(Session& s, std::string_view, uint32_t, Outbox& out) {
+    Team* t = teamOfSession(s);
+    if (t == nullptr) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
+    if (t->members.front() != s.id) return sendTo(out, s.id, "SAY:Seul le chef peut dissoudre l'équipe.");
+    if (t->game) return sendTo(out, s.id, "SAY:Votre équipe est en partie.");
+    for (uint32_t m : t->members)
+        if (Session* member = findSession(m)) member->team.clear();
+    tellMembers(*t, "TEAM_DESTROYED", out);
+    g_teams.erase(g_teams.begin() + (t - g_teams.data()));
+}
+
+void handleGetTeamMembers(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+    const Team* t = findTeam(fields);
+    if (t == nullptr) return sendTo(out, s.id, "SAY:Cette équipe n'existe plus.");
+    // The client takes any member list for its own team's: another team's is told in words.
+    if (t == teamOfSession(s)) return sendTo(out, s.id, membersMessage(*t));
+    std::vector<std::string> names;
+    for (uint32_t m : t->members)
+        if (const Session* member = findSession(m)) names.push_back(member->pseudo);
+    sendTo(out, s.id, "SAY:Équipe " + t->name + " : " + frenchList(names) + ".");
+}
+
+void handleStartGame(Session& s, std::string_view, uint32_t nowMs, Outbox& out) {
+    Team* t = teamOfSession(s);
+    if (t == nullptr) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
+    if (t->members.front() != s.id) return sendTo(out, s.id, "SAY:Seul le chef peut lancer la partie.");
+    if (t->game) return sendTo(out, s.id, "SAY:Votre équipe est déjà en partie.");
+    std::vector<GameMember> members;
+    for (uint32_t m : t->members)
+        if (const Session* member = findSession(m)) members.push_back({m, member->pseudo});
+    t->game = gameCreate(members, nowMs, randombytes_random(), out.sends);
+    if (!t->game) return tellMembers(*t, "SAY:Les parties ne sont pas encore ouvertes.", out);
+    for (uint32_t m : t->members)
+        if (Session* member = findSession(m)) member->inGame = true;
+    out.log.push_back("partie lancée par l'équipe " + t->name);
+}
+
+std::vector<uint32_t> teamOf(const Session& s) {
+    const Team* t = teamOfSession(s);
+    return t ? t->members : std::vector<uint32_t>{};
+}
+
+void gameMessage(Session& s, const std::string& message, uint32_t nowMs, Outbox& out) {
+    Team* t = teamOfSession(s);
+    if (t == nullptr || !t->game) return enterLobby(s);
+    if (message == MSG_LEAVE_MAISON) {
+        gameRemovePlayer(*t->game, s.id, nowMs, out.sends);
+        return enterLobby(s);
+    }
+    gameHandle(*t->game, s.id, message, nowMs, out.sends);
+}
+
+void teamsDrop(Session& s, uint32_t nowMs, Outbox& out) {
+    Team* t = teamOfSession(s);
+    if (t && t->game && s.inGame) gameRemovePlayer(*t->game, s.id, nowMs, out.sends);
+    s.inGame = false;
+    leave(s, out);
+}
+
+void teamsTick(uint32_t nowMs, Outbox& out) {
+    for (Team& t : g_teams) {
+        if (!t.game) continue;
+        gameTick(*t.game, nowMs, out.sends);
+        if (gameFinished(*t.game)) endGame(t, out);
+    }
+}
+
+void teamsReset() { g_teams.clear(); }

@@ -1,0 +1,35 @@
+#pragma once
+// The whole client against a stand-in game server: typed text and the
+// server's replies scripted on the fake clock.
+#include "client_test_support.h"
+#include "enet_test_server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <initializer_list>
+#include <string>
+#include <thread>
+
+inline std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
+
+class Online : public ClientTest {
+protected:
+    // Typed text arrives as window events at `at`.
+    static void typeAt(uint32_t at, const std::string& text) {
+        fake::at(at, [text] { fake::pushText(text); });
+    }
+    // At `at`, waits (real time) for the server to have received `count`
+    // packets, then lets the replies travel before the client's next frame.
+    static void awaitPackets(EnetTestServer& server, uint32_t at, size_t count,
+                             std::initializer_list<std::string> replies = {}) {
+        fake::at(at, [&server, count, sent = std::vector<std::string>(replies)] {
+            server.waitUntil([&] { return server.packets().size() >= count; }, 3000);
+            for (const std::string& reply : sent) server.send(reply);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        });
+    }
+    static void awaitPackets(EnetTestServer& server, uint32_t at, size_t count, const std::string& reply) {
+        awaitPackets(server, at, count, {reply});
+    }
+};

@@ -1,0 +1,85 @@
+#pragma once
+// A real AshenServer for the tests: started on a free port with a data folder
+// of its own, stopped with SIGTERM.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+class ServerProcess {
+public:
+    explicit ServerProcess(std::vector<std::string> extra = {}) {
+        char folder[] = "/tmp/ashen_server_XXXXXX";
+        if (mkdtemp(folder) == nullptr) return;
+        folder_ = folder;
+        std::vector<std::string> args = {ASHEN_SERVER_EXE, "--port", "0", "--data", folder_ + "/data"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            std::vector<char*> argv;
+            for (std::string& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(out[1]);
+        output_ = out[0];
+        // The first line names the port it got.
+        const std::string line = readLine(10000);
+        const auto at = line.rfind(' ');
+        if (line.find("écoute sur le port ") != std::string::npos && at != std::string::npos)
+            port_ = static_cast<uint16_t>(std::atoi(line.c_str() + at + 1));
+    }
+    ~ServerProcess() {
+        EXPECT_EQ(stop(), 0) << "a clean end on SIGTERM";
+        if (output_ >= 0) close(output_);
+        std::error_code ignored;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+    }
+
+    uint16_t port() const { return port_; }
+    const std::string& folder() const { return folder_; }
+
+    // The exit status after SIGTERM, or -1.
+    int stop() {
+        if (pid_ <= 0) return -1;
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // One log line, or empty after `ms` without one.
+    std::string readLine(int ms) {
+        while (pending_.find('\n') == std::string::npos) {
+            pollfd p{output_, POLLIN, 0};
+            char buffer[512];
+            ssize_t n = 0;
+            if (output_ < 0 || poll(&p, 1, ms) <= 0 || (n = read(output_, buffer, sizeof buffer)) <= 0) return {};
+            pending_.append(buffer, static_cast<size_t>(n));
+        }
+        const size_t end = pending_.find('\n');
+        std::string line = pending_.substr(0, end);
+        pending_.erase(0, end + 1);
+        return line;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    std::string pending_;
+    std::string folder_;
+    uint16_t port_ = 0;
+};

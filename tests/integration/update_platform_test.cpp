@@ -1,0 +1,192 @@
+// The update check's real platform operations: the HTTPS GET (libcurl)
+// against `openssl s_server` on 127.0.0.1, with certificates made here (a test
+// CA, a server certificate for 127.0.0.1 and one for another host name, both
+// signed by it), and the detached start of a program.
+#include "platform/https.h"
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One s_server serving files from `root` (-WWW: no Content-Length, the body
+// ends when the connection closes); it listens on a free port it reports.
+class TlsServer {
+public:
+    TlsServer(const fs::path& root, const std::string& name) {
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, root.c_str());
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const std::string cert = name + ".pem", key = name + ".key";
+        const char* argv[] = {"openssl", "s_server", "-accept", "127.0.0.1:0", "-cert", cert.c_str(),
+                              "-key", key.c_str(), "-WWW", nullptr};
+        if (posix_spawnp(&pid_, "openssl", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        // "ACCEPT 127.0.0.1:<port>" once it listens.
+        std::string text;
+        char c;
+        while (port_ == 0 && read(out[0], &c, 1) == 1) {
+            if (c != '\n') {
+                text += c;
+                continue;
+            }
+            if (text.rfind("ACCEPT ", 0) == 0) port_ = std::atoi(text.substr(text.rfind(':') + 1).c_str());
+            text.clear();
+        }
+        output_ = out[0];
+    }
+    ~TlsServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (output_ >= 0) close(output_);
+    }
+    int port() const { return port_; }
+
+private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+    int output_ = -1;
+};
+
+class HttpsGet : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        char pattern[] = "/tmp/ashen_https_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        const std::string ec = " -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 2>/dev/null";
+        const std::string cd = "cd " + root_.string() + " && openssl req -x509";
+        const std::string signedByCa = " -CA ca.pem -CAkey ca.key";
+        ASSERT_EQ(std::system((cd + " -keyout ca.key -out ca.pem -subj /CN=AshenTestCA" + ec).c_str()), 0);
+        ASSERT_EQ(std::system((cd + " -keyout local.key -out local.pem -subj /CN=127.0.0.1"
+                               " -addext subjectAltName=IP:127.0.0.1" + signedByCa + ec).c_str()), 0);
+        ASSERT_EQ(std::system((cd + " -keyout other.key -out other.pem -subj /CN=elsewhere.example"
+                               " -addext subjectAltName=DNS:elsewhere.example" + signedByCa + ec).c_str()), 0);
+        fs::create_directories(root_ / "updates");
+        write("updates/update.json", R"({"version":"1.10.2"})");
+        write("updates/limit.json", std::string(64 * 1024, 'a'));
+        write("updates/big.json", std::string(64 * 1024 + 1, 'a'));
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    static void write(const std::string& name, const std::string& content) {
+        std::ofstream(root_ / name, std::ios::binary) << content;
+    }
+
+    static platform::HttpsRequest request(int port, const std::string& file, bool trustTestCa = true) {
+        platform::HttpsRequest r;
+        r.url = "https://127.0.0.1:" + std::to_string(port) + "/updates/" + file;
+        r.userAgent = "AshenRefugeCheck";
+        if (trustTestCa) r.caFile = (root_ / "ca.pem").string();
+        return r;
+    }
+
+    inline static fs::path root_;
+};
+
+} // namespace
+
+TEST_F(HttpsGet, ReadsTheWholeBodyUpToTheLimitFromATrustedServer) {
+    TlsServer server(root_, "local");
+    ASSERT_GT(server.port(), 0);
+    std::string body = "stale";
+    ASSERT_TRUE(platform::httpsGet(request(server.port(), "update.json"), body));
+    EXPECT_EQ(body, R"({"version":"1.10.2"})");
+    ASSERT_TRUE(platform::httpsGet(request(server.port(), "limit.json"), body));
+    EXPECT_EQ(body.size(), 64u * 1024u);
+    EXPECT_FALSE(platform::httpsGet(request(server.port(), "big.json"), body)) << "one byte over the limit";
+    EXPECT_TRUE(body.empty());
+}
+
+TEST_F(HttpsGet, ServerThatFailsVerificationIsAFailedCheck) {
+    TlsServer local(root_, "local");
+    TlsServer other(root_, "other");
+    ASSERT_GT(local.port(), 0);
+    ASSERT_GT(other.port(), 0);
+    std::string body;
+    EXPECT_FALSE(platform::httpsGet(request(local.port(), "update.json", false), body))
+        << "the test CA is not in the system store";
+    EXPECT_FALSE(platform::httpsGet(request(other.port(), "update.json"), body))
+        << "a trusted certificate for another host name";
+    EXPECT_TRUE(body.empty());
+}
+
+TEST_F(HttpsGet, SilentServerFailsWithinTheBound) {
+    // The kernel completes the connection; nothing ever answers the TLS hello.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), len), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+
+    platform::HttpsRequest r = request(ntohs(addr.sin_port), "update.json");
+    r.totalTimeoutMs = 1000;
+    std::string body;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(platform::httpsGet(r, body));
+    // Generous: this only tells a bounded wait from an unbounded one.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    close(listener);
+}
+
+TEST(StartDetached, ProgramRunsInItsOwnSessionWithNullStreams) {
+    char pattern[] = "/tmp/ashen_spawn_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path folder = pattern;
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    // Session id (field 6 of stat), then where the three standard streams lead.
+    // The expansions run before echo's own redirection, so they see the
+    // script's streams as it was started.
+    std::ofstream("Updater") << "#!/bin/sh\n"
+                                "echo $$ $(cut -d' ' -f6 /proc/$$/stat) $(readlink /proc/$$/fd/0) "
+                                "$(readlink /proc/$$/fd/1) $(readlink /proc/$$/fd/2) > report.tmp\n"
+                                "mv report.tmp report\n";
+    fs::permissions("Updater", fs::perms::owner_all);
+    EXPECT_FALSE(platform::startDetached("./Missing"));
+    ASSERT_TRUE(platform::startDetached("./Updater"));
+    fs::current_path(previous);
+    for (int i = 0; i < 500 && !fs::exists(folder / "report"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(folder / "report");
+    std::string pid, sid, in0, out1, err2;
+    in >> pid >> sid >> in0 >> out1 >> err2;
+    EXPECT_EQ(sid, pid) << "the updater leads a session of its own";
+    EXPECT_NE(sid, std::to_string(getsid(0)));
+    EXPECT_EQ(in0 + " " + out1 + " " + err2, "/dev/null /dev/null /dev/null");
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Scripted peers against the server's rules on a fake clock, with a fresh
+// database in a temporary folder.
+#include "../temp_folder.h"
+#include "base/sha256.h"
+#include "server/server.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class ServerTest : public TempFolder {
+protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        ServerSettings settings;
+        settings.testPassword = "clé de test";
+        settings.maxPlayers = 16;
+        ASSERT_TRUE(serverStart(settings, "data", now));
+    }
+    void TearDown() override {
+        serverStop();
+        TempFolder::TearDown();
+    }
+
+    uint32_t connect(const std::string& address = "10.0.0.1", bool testPort = false) {
+        return take(serverConnect(address, testPort, now, scratch()));
+    }
+    void send(uint32_t peer, const std::string& text) { sendBytes(peer, text + std::string(1, '\0')); }
+    void sendBytes(uint32_t peer, const std::string& bytes) {
+        serverReceive(peer, bytes, now, scratch());
+        take(0);
+    }
+    void disconnect(uint32_t peer) {
+        serverDisconnect(peer, now, scratch());
+        take(0);
+    }
+    void tick(uint32_t ms) {
+        now += ms;
+        serverTick(now, scratch());
+        take(0);
+    }
+
+    // What a peer received since it was last read, and forgets it.
+    std::vector<std::string> heard(uint32_t peer) {
+        auto texts = inbox[peer];
+        inbox[peer].clear();
+        return texts;
+    }
+    void clearAll() { inbox.clear(); }
+
+    static std::string hashOf(const std::string& text) { return sha256Hex(text); }
+    static std::string emailOf(const std::string& pseudo) { return hashOf(pseudo + "@exemple.fr"); }
+    static std::string passOf(const std::string& pseudo) { return hashOf("mdp " + pseudo); }
+
+    // A player registered, logged in and standing in the lobby, nothing heard yet.
+    uint32_t player(const std::string& pseudo, const std::string& address = "10.0.0.1") {
+        const uint32_t peer = connect(address);
+        send(peer, "AUTH_REGISTER:" + emailOf(pseudo) + ":" + pseudo + ":" + passOf(pseudo) + ":F");
+        send(peer, "AUTH_LOGIN:" + emailOf(pseudo) + ":" + passOf(pseudo) + ":");
+        EXPECT_EQ(heard(peer), (std::vector<std::string>{"REGISTER_OK", "AUTH_OK", "GOTO_LOBBY"})) << pseudo;
+        clearAll();
+        return peer;
+    }
+
+    uint32_t now = 1000;
+    std::map<uint32_t, std::vector<std::string>> inbox;
+    std::vector<uint32_t> closed;
+    std::vector<std::string> logged;
+
+private:
+    Outbox out_;
+    Outbox& scratch() { return out_; }
+    uint32_t take(uint32_t result) {
+        for (const GameSend& s : out_.sends) inbox[s.player].push_back(s.text);
+        closed.insert(closed.end(), out_.closes.begin(), out_.closes.end());
+        logged.insert(logged.end(), out_.log.begin(), out_.log.end());
+        out_ = Outbox{};
+        return result;
+    }
+};
+
+using Texts = std::vector<std::string>;

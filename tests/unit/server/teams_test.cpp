@@ -1,0 +1,114 @@
+// Teams, chat and the games teams play, with a scripted game.
+#include "fake_game.h"
+#include "server_test_support.h"
+
+class TeamTest : public ServerTest {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        fake_game::reset();
+    }
+};
+
+TEST_F(TeamTest, ATeamsWholeLife) {
+    const uint32_t a = player("Alice"), b = player("Bob"), c = player("Chloé"), d = player("Dan"), e = player("Ève");
+    send(a, "CREATE_TEAM:");
+    send(a, "CREATE_TEAM:Les|Rats");
+    send(a, "CREATE_TEAM:Les (Rats)");
+    send(a, "CREATE_TEAM:" + std::string(65, 'x'));
+    send(a, "CREATE_TEAM:Les Rats");
+    send(b, "CREATE_TEAM:les rats");
+    EXPECT_EQ(heard(a), (Texts{"SAY:Nom d'équipe invalide.", "SAY:Nom d'équipe invalide.", "SAY:Nom d'équipe invalide.",
+                               "SAY:Nom d'équipe invalide.", "TEAM_OK:Les Rats", "TEAM_MEMBERS:Alice"}));
+    EXPECT_EQ(heard(b), Texts{"SAY:Ce nom d'équipe est déjà pris."});
+
+    send(b, "JOIN_TEAM:Les Rats");
+    EXPECT_EQ(heard(b), (Texts{"TEAM_JOIN_OK:Les Rats", "TEAM_MEMBERS:Alice|Bob"}));
+    EXPECT_EQ(heard(a), Texts{"TEAM_MEMBERS:Alice|Bob"});
+    send(c, "JOIN_TEAM:Les Rats");
+    send(d, "JOIN_TEAM:les rats");
+    send(e, "JOIN_TEAM:Les Rats");
+    send(e, "GET_TEAMS");
+    EXPECT_EQ(heard(e), (Texts{"TEAM_FULL", "TEAM_LIST:Les Rats (4/4)"}));
+    send(e, "GET_TEAM_MEMBERS:Les Rats");
+    EXPECT_EQ(heard(e), Texts{"SAY:Équipe Les Rats : Alice, Bob, Chloé et Dan."}) << "not taken for Ève's own team";
+    send(b, "START_GAME");
+    send(b, "DESTROY_TEAM");
+    EXPECT_EQ(heard(b).back(), "SAY:Seul le chef peut dissoudre l'équipe.");
+
+    clearAll();
+    send(a, "LEAVE_TEAM");
+    EXPECT_EQ(heard(a), Texts{"LEFT_TEAM"});
+    EXPECT_EQ(heard(c), Texts{"TEAM_MEMBERS:Bob|Chloé|Dan"});
+    disconnect(c);
+    EXPECT_EQ(heard(b), (Texts{"TEAM_MEMBERS:Bob|Chloé|Dan", "TEAM_MEMBERS:Bob|Dan", "LOBBY_LEFT:Chloé"}));
+    send(b, "DESTROY_TEAM");
+    EXPECT_EQ(heard(b), Texts{"TEAM_DESTROYED"});
+    EXPECT_EQ(heard(d), (Texts{"TEAM_MEMBERS:Bob|Chloé|Dan", "TEAM_MEMBERS:Bob|Dan", "LOBBY_LEFT:Chloé", "TEAM_DESTROYED"}));
+    send(d, "GET_TEAMS");
+    send(d, "CHAT_TEAM:allô ?");
+    EXPECT_EQ(heard(d), (Texts{"TEAM_LIST:", "SAY:Vous n'êtes dans aucune équipe."}));
+}
+
+TEST_F(TeamTest, ChatGoesWhereItIsAddressedWithinItsLimits) {
+    const uint32_t a = player("Alice"), b = player("Bob"), c = player("Chloé");
+    send(a, "CREATE_TEAM:Duo");
+    send(b, "JOIN_TEAM:Duo");
+    clearAll();
+    send(a, "CHAT_RADIO:salut : tout le monde");
+    send(a, "CHAT_TEAM:on y va");
+    send(a, "CHAT_MP:chloé:psst");
+    send(a, "CHAT_MP:Personne:psst");
+    send(a, "CHAT_RADIO:" + std::string(301, 'a'));
+    EXPECT_EQ(heard(a), (Texts{"CHAT_RADIO_FROM:Alice:salut : tout le monde", "CHAT_TEAM_FROM:Alice:on y va",
+                               "CHAT_MP_TO:Chloé:psst", "SAY:Aucun joueur connecté ne s'appelle Personne.",
+                               "SAY:Message trop long, 300 caractères au plus."}));
+    EXPECT_EQ(heard(b), (Texts{"CHAT_RADIO_FROM:Alice:salut : tout le monde", "CHAT_TEAM_FROM:Alice:on y va"}));
+    EXPECT_EQ(heard(c), (Texts{"CHAT_RADIO_FROM:Alice:salut : tout le monde", "CHAT_MP_FROM:Alice:psst"}));
+
+    tick(5000);
+    for (int i = 0; i < 7; ++i) send(b, "CHAT_RADIO:" + std::to_string(i));
+    EXPECT_EQ(heard(c).size(), 5u);
+    const Texts warned = heard(b);
+    EXPECT_EQ(warned.size(), 6u);
+    EXPECT_EQ(warned.back(), "SAY:Vous envoyez trop de messages, patientez quelques secondes.");
+    tick(5000);
+    send(b, "CHAT_RADIO:de retour");
+    EXPECT_EQ(heard(c), Texts{"CHAT_RADIO_FROM:Bob:de retour"});
+}
+
+TEST_F(TeamTest, AGameTakesItsMembersMessagesUntilTheyLeaveAndFillsTheStatistics) {
+    const uint32_t a = player("Alice"), b = player("Bob"), c = player("Chloé");
+    send(a, "CREATE_TEAM:Duo");
+    send(b, "JOIN_TEAM:Duo");
+    fake_game::opens = false;
+    send(a, "START_GAME");
+    EXPECT_EQ(heard(b).back(), "SAY:Les parties ne sont pas encore ouvertes.");
+    fake_game::opens = true;
+    clearAll();
+    send(a, "START_GAME");
+    EXPECT_EQ(heard(a), Texts{"START_MAISON"});
+    EXPECT_EQ(heard(b), Texts{"START_MAISON"});
+    send(a, "MOVE:Z");
+    send(a, "CHAT_RADIO:dans la maison");
+    send(c, "JOIN_TEAM:Duo");
+    send(c, "MOVE:Z");
+    EXPECT_TRUE(heard(a).size() == 1 && heard(b).size() == 1) << "only the chat; the lobby does not hear the house";
+    EXPECT_EQ(heard(c), (Texts{"CHAT_RADIO_FROM:Alice:dans la maison", "SAY:Cette équipe est en partie.", "POS:0,1"}));
+
+    send(b, "LEAVE_MAISON");
+    EXPECT_EQ(heard(b), Texts{"GOTO_LOBBY"});
+    send(b, "MOVE:Z");
+    EXPECT_EQ(heard(b), Texts{"POS:0,1"});
+    fake_game::results = {{"Alice", 1500, 30, 7}, {"Bob", 200, 4, 2}};
+    fake_game::finished = true;
+    tick(10);
+    send(a, "MOVE:D");
+    EXPECT_EQ(heard(a), Texts{"POS:1,0"}) << "back in the lobby at (0, 0)";
+    send(a, "REQ_RANKING:POINTS");
+    EXPECT_EQ(heard(a), Texts{"RANKING:POINTS:1;Alice;1500|2;Bob;200"});
+    using fake_game::calls;
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[2].what + calls[2].message, "handleMOVE:Z");
+    EXPECT_EQ(calls[3].what + std::to_string(calls[3].player), "remove" + std::to_string(b));
+}
