@@ -130,7 +130,10 @@ int runClient() {
     SceneManager::currentScene = Scene::MENU;
 
     // One pending event per pass; a frame only when none is waiting. The quit
-    // request is seen once the events before it have been handled.
+    // request is seen once the events before it have been handled. The window
+    // system is asked once a frame, after its sleep: what was typed meanwhile
+    // is handled before the next frame reads the keys.
+    platform::pumpWindowEvents();
     for (;;) {
         platform::WindowEvent event;
         if (platform::pollWindowEvent(event)) {
@@ -140,6 +143,7 @@ int runClient() {
         }
         if (g_quitPosted) break;
         frame();
+        platform::pumpWindowEvents();
     }
     shutDown();
     return 0;

@@ -26,6 +26,8 @@ constexpr float kSilent = 0.01f;
 } // namespace
 
 void startIntro() {
+    // The intro's state starts with it.
+    introPhase1Done = introSpeech2Done = introPhase2Done = introFading = false;
     introStartTime = platform::tickCount();
     playSound("music_intro", -1, -1);
     hIntro = getSoundHandle("music_intro");
@@ -62,7 +64,9 @@ void updateIntro() {
 }
 
 void skipIntro() {
-    if (introFading) return;
+    // Once handed over, never again: without music the fade ends at once, and
+    // a Return still held would otherwise re-enter the menu every frame.
+    if (introFading || introPhase2Done) return;
     introFading = true;
     if (hIntro != 0) platform::channelSlideAttribute(hIntro, platform::AUDIO_ATTRIB_VOL, 0.0f, kFadeMs);
     SceneManager::switchScene(Scene::MENU);

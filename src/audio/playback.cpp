@@ -16,6 +16,12 @@ uint32_t g_instantKillCh = 0;
 
 namespace {
 
+// The device's stop count when g_active was last pruned: the next prune drops
+// only the handles the device lists as stopped since, with no query per entry.
+uint32_t g_prunedAtStops = 0;
+bool g_pruneCurrent = false;
+std::vector<uint32_t> g_stopped; // scratch of pruneActive, kept for its capacity
+
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 bool isCry(const std::string& name) {
@@ -99,9 +105,11 @@ void playStream(const std::string& name, const SoundAsset& asset, AudioBus bus, 
 }
 
 void playSample(const std::string& name, const SoundAsset& asset, AudioBus bus, int x, int y) {
-    pruneActive();
     const uint32_t h = platform::sampleGetChannel(asset.sample);
     if (!h) return; // every playback of this sample is busy
+    // Pruning reads only the device, not the new playback: after it, a request
+    // that finds every playback busy costs no pass over g_active.
+    pruneActive();
 
     if (name == "instant_kill_snd") {
         if (g_instantKillCh != h && isChannelPlaying(g_instantKillCh)) platform::channelStop(g_instantKillCh);
@@ -140,19 +148,23 @@ void playSample(const std::string& name, const SoundAsset& asset, AudioBus bus, 
         }
     }
 
-    platform::channelPlay(h, true);
+    const bool started = platform::channelPlay(h, true);
     platform::apply3D();
 
-    PlayingSound record;
-    record.handle = h;
-    record.bus = bus;
-    record.channel = asset.channel;
-    record.distance = positional ? dist2D(x, y, localPlayer.x, localPlayer.y) : 0.0f;
-    record.priority = computePriority(name, bus, x, y);
-    record.virtualised = false;
-    record.gain = 1.0f;
-    record.positional = positional;
-    g_active.push_back(record);
+    // A playback that could not start (no voice left) is stopped: a prune
+    // would drop its record at once, so it gets none.
+    if (started) {
+        PlayingSound record;
+        record.handle = h;
+        record.bus = bus;
+        record.channel = asset.channel;
+        record.distance = positional ? dist2D(x, y, localPlayer.x, localPlayer.y) : 0.0f;
+        record.priority = computePriority(name, bus, x, y);
+        record.virtualised = false;
+        record.gain = 1.0f;
+        record.positional = positional;
+        g_active.push_back(record);
+    }
 
     // applyLimiting then tryDevirtualize, sharing the prune above and one
     // ranking (limiting changes no priority); on a crowded bus the device
@@ -288,16 +300,28 @@ void tryDevirtualize(AudioBus bus) {
 }
 
 void pruneActive() {
-    g_active.erase(std::remove_if(g_active.begin(), g_active.end(),
-                                  [](const PlayingSound& s) {
-                                      return s.handle == 0 ||
-                                             platform::channelIsActive(s.handle) == platform::AUDIO_STOPPED;
-                                  }),
-                   g_active.end());
+    g_stopped.clear();
+    bool listed = false;
+    const uint32_t stops = platform::audioStopsSince(g_prunedAtStops, g_stopped, listed);
+    if (g_pruneCurrent && stops == g_prunedAtStops) return;
+    bool (*finished)(const PlayingSound&) = [](const PlayingSound& s) {
+        return s.handle == 0 || platform::channelIsActive(s.handle) == platform::AUDIO_STOPPED;
+    };
+    if (g_pruneCurrent && listed) {
+        // Only the listed handles can have stopped: no device query per entry.
+        std::sort(g_stopped.begin(), g_stopped.end());
+        finished = [](const PlayingSound& s) {
+            return std::binary_search(g_stopped.begin(), g_stopped.end(), s.handle);
+        };
+    }
+    g_active.erase(std::remove_if(g_active.begin(), g_active.end(), finished), g_active.end());
+    g_prunedAtStops = stops;
+    g_pruneCurrent = true;
 }
 
 void resetPlaybackState() {
     g_active.clear();
     g_instantKillCh = 0;
+    g_pruneCurrent = false;
     resetDucking();
 }

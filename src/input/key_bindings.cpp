@@ -8,7 +8,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
-#include <unordered_map>
+#include <map>
 #include <unordered_set>
 #include <vector>
 
@@ -72,8 +72,9 @@ const KeyName VK_NAMES[] = {
     {"VK_BACK", VK_BACK},     {"VK_DELETE", VK_DELETE},
 };
 
-std::unordered_map<std::string, KeyChord> g_bindings;
-std::unordered_map<std::string, std::string> g_bindingStrings;
+// Ordered maps with a transparent comparison: found by string_view, no key built.
+std::map<std::string, KeyChord, std::less<>> g_bindings;
+std::map<std::string, std::string, std::less<>> g_bindingStrings;
 const std::unordered_set<std::string> g_configurableActions(std::begin(CONFIGURABLE_IN_FILE_ORDER),
                                                              std::end(CONFIGURABLE_IN_FILE_ORDER));
 
@@ -250,7 +251,7 @@ void KeyBindingManager::init() {
 
 void KeyBindingManager::reload() { init(); }
 
-bool KeyBindingManager::isPressed(const std::string& action) {
+bool KeyBindingManager::isPressed(std::string_view action) {
     auto it = g_bindings.find(action);
     if (it == g_bindings.end()) return false;
     const KeyChord& chord = it->second;
@@ -260,7 +261,7 @@ bool KeyBindingManager::isPressed(const std::string& action) {
     return keyDown(chord.vk);
 }
 
-bool KeyBindingManager::matchesChar(const std::string& action, const std::string& c) {
+bool KeyBindingManager::matchesChar(std::string_view action, const std::string& c) {
     auto it = g_bindings.find(action);
     if (it == g_bindings.end() || !it->second.useChar || c.size() != 1) return false;
     const char ch = it->second.ch;
@@ -268,7 +269,7 @@ bool KeyBindingManager::matchesChar(const std::string& action, const std::string
     return ch == c[0];
 }
 
-std::string KeyBindingManager::getBindingString(const std::string& action) {
+std::string KeyBindingManager::getBindingString(std::string_view action) {
     try {
         auto it = g_bindingStrings.find(action);
         return it == g_bindingStrings.end() ? std::string() : it->second;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // One binding: a key (vk) or a typed character (ch), with the modifiers it asks for.
 struct KeyChord {
@@ -22,9 +23,10 @@ public:
     // The same steps again: both maps are rebuilt from scratch.
     static void reload();
     // Whether the action's chord is held at this instant. False for an unknown action.
-    static bool isPressed(const std::string& action);
+    // Asked many times a frame: the lookup allocates nothing.
+    static bool isPressed(std::string_view action);
     // Whether a typed character (one UTF-8 character) matches the action's character chord.
-    static bool matchesChar(const std::string& action, const std::string& c);
+    static bool matchesChar(std::string_view action, const std::string& c);
     // The text the action's chord was read from; "" for an unknown action.
-    static std::string getBindingString(const std::string& action);
+    static std::string getBindingString(std::string_view action);
 };

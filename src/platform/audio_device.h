@@ -8,6 +8,7 @@
 // Axes are left-handed: x to the right, y up, z to the front.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -31,7 +32,8 @@ struct AudioVector {
     float x = 0, y = 0, z = 0;
 };
 
-// Default device, 44100 Hz, 3D, HRTF where the device accepts it. False
+// Default device, 44100 Hz, 3D; HRTF as OpenAL Soft chooses for the output
+// (headphones yes, loudspeakers no) or the player's alsoft.conf says. False
 // when no device could be opened; every later call is then harmless and
 // every load fails. It prints nothing: the caller reports the failure.
 bool audioInit();
@@ -70,6 +72,12 @@ bool channelPlay(uint32_t channel, bool restart);
 bool channelPause(uint32_t channel);
 bool channelStop(uint32_t channel);
 int channelIsActive(uint32_t channel); // AUDIO_STOPPED .. AUDIO_PAUSED
+// Stops are counted: a playback played to its end (noticed by the device's
+// pass or when it is asked about), stopped or freed. Returns the count now and
+// appends to `handles` the playbacks stopped since the count `since`;
+// `complete` is false when more stopped than the device remembers (ask each).
+// While the count holds still, no playback reported playing or paused has stopped.
+uint32_t audioStopsSince(uint32_t since, std::vector<uint32_t>& handles, bool& complete);
 
 // Volume is kept within 0..1; a rate of 0 means the file's own. Setting an
 // attribute ends a slide of it.

@@ -31,9 +31,12 @@ constexpr int VK_RMENU = 0xA5;
 
 namespace platform {
 
-// Whether the key is held at this very moment. Letters follow the current
-// layout (on AZERTY, 'A' is the key that types 'a'); digits are the physical
-// top-row keys whatever the layout prints on them.
+// Whether the key was held at the last pumpWindowEvents, or pressed since the
+// pump before (a tap shorter than a frame is not lost). Letters follow the
+// current layout (on AZERTY, 'A' is the key that types 'a'); digits are the
+// physical top-row keys whatever the layout prints on them. With NumLock off,
+// the keypad's arrows, Home, End, Page Up, Page Down, Insert and Delete read
+// as the main block's.
 bool isKeyDown(int vk);
 
 } // namespace platform

@@ -16,7 +16,8 @@ struct CharKey {
 // the layout cannot be read (no display).
 bool findCharKey(const std::string& utf8Char, CharKey& out);
 
-// Whether a physical key handed out by findCharKey is held at this moment.
+// Whether a physical key handed out by findCharKey is down, read like isKeyDown
+// from the last pumpWindowEvents.
 bool isPhysicalKeyDown(int key);
 
 } // namespace platform

@@ -21,6 +21,9 @@ std::map<uint32_t, Sample> g_samples;
 std::map<uint32_t, Playback> g_playbacks;
 std::vector<ALuint> g_freeSources;
 int g_sourceCount = 0;
+std::vector<uint32_t> g_dirty;
+uint32_t g_stopCount = 0;
+std::deque<uint32_t> g_stopLog;
 
 namespace {
 
@@ -75,14 +78,18 @@ void pushListener() {
     alListenerfv(AL_ORIENTATION, orientation);
 }
 
-bool createContext(bool hrtf) {
+// HRTF_AUTO leaves HRTF to OpenAL Soft: on for headphones, off for
+// loudspeakers, or as the player's alsoft.conf forces it.
+constexpr int HRTF_AUTO = -1;
+
+bool createContext(int hrtf) {
     std::vector<ALCint> attrs = {ALC_FREQUENCY, RATE, ALC_MONO_SOURCES, MAX_MONO_SOURCES,
                                  ALC_STEREO_SOURCES, MAX_STEREO_SOURCES};
     if (g_loopback) {
         attrs.insert(attrs.end(), {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
                                    ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT});
     }
-    if (alcIsExtensionPresent(g_device, "ALC_SOFT_HRTF"))
+    if (hrtf != HRTF_AUTO && alcIsExtensionPresent(g_device, "ALC_SOFT_HRTF"))
         attrs.insert(attrs.end(), {ALC_HRTF_SOFT, hrtf ? ALC_TRUE : ALC_FALSE});
     attrs.push_back(0);
     g_context = alcCreateContext(g_device, attrs.data());
@@ -99,7 +106,7 @@ bool createContext(bool hrtf) {
     return true;
 }
 
-bool openDevice(bool loopback, bool hrtf) {
+bool openDevice(bool loopback, int hrtf) {
     if (g_context) return true;
     g_loopback = loopback;
     g_rendered = 0;
@@ -114,7 +121,7 @@ bool openDevice(bool loopback, bool hrtf) {
     }
     if (!g_device) return false;
     // A device that refuses HRTF still plays in plain stereo.
-    if (!createContext(hrtf) && !(hrtf && createContext(false))) {
+    if (!createContext(hrtf) && !(hrtf == 1 && createContext(0))) {
         alcCloseDevice(g_device);
         g_device = nullptr;
         return false;
@@ -136,7 +143,7 @@ bool audioInit() {
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         if (g_context) return true;
-        if (!openDevice(false, true)) return false;
+        if (!openDevice(false, HRTF_AUTO)) return false;
     }
     g_quit = false;
     try {
@@ -152,7 +159,7 @@ bool audioInit() {
 bool audioInitLoopback(bool hrtf) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_context) return g_loopback;
-    return openDevice(true, hrtf);
+    return openDevice(true, hrtf ? 1 : 0);
 }
 
 bool audioRenderLoopback(float* out, uint32_t frames) {
@@ -190,11 +197,15 @@ void audioFree() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!g_context) return;
     while (!g_playbacks.empty()) erasePlayback(g_playbacks.begin()->first);
-    for (auto& [h, s] : g_samples) alDeleteBuffers(1, &s.buffer);
+    for (auto& [h, s] : g_samples) {
+        alDeleteBuffers(1, &s.buffer);
+        if (s.centred) alDeleteBuffers(1, &s.centred);
+    }
     g_samples.clear();
     if (!g_freeSources.empty()) alDeleteSources(ALsizei(g_freeSources.size()), g_freeSources.data());
     g_freeSources.clear();
     g_sourceCount = 0;
+    g_dirty.clear();
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(g_context);
     alcCloseDevice(g_device);
@@ -216,10 +227,30 @@ void apply3D() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!g_context) return;
     pushListener();
-    for (auto& [h, p] : g_playbacks) {
-        p.applied = p.pending;
-        pushPlacement(p);
+    // Only what changed: the cost stays that of the changes, however many
+    // playbacks the samples hold.
+    for (uint32_t h : g_dirty) {
+        Playback* p = findPlayback(h);
+        if (!p) continue;
+        p->applied = p->pending;
+        p->placementDirty = false;
+        pushPlacement(*p);
     }
+    g_dirty.clear();
+}
+
+uint32_t audioStopsSince(uint32_t since, std::vector<uint32_t>& handles, bool& complete) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const uint32_t fresh = g_stopCount - since;
+    complete = fresh <= g_stopLog.size();
+    if (complete) {
+        try {
+            handles.insert(handles.end(), g_stopLog.end() - fresh, g_stopLog.end());
+        } catch (...) {
+            complete = false;
+        }
+    }
+    return g_stopCount;
 }
 
 } // namespace platform

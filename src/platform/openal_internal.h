@@ -45,6 +45,7 @@ struct QueuedChunk {
 };
 
 struct Playback {
+    uint32_t handle = 0;
     uint32_t sample = 0; // 0 for a stream
     bool is3D = false, loop = false;
     SoundFileInfo info;  // the file's own rate, channels, length
@@ -55,6 +56,7 @@ struct Playback {
     float volume = 1.0f, freq = 0.0f;
     Slide volSlide, freqSlide;
     Place3D pending, applied;
+    bool placementDirty = false; // pending differs from applied: listed in g_dirty
     // Streams only.
     SoundFilePtr file;
     int outChannels = 1;
@@ -66,6 +68,9 @@ struct Playback {
 
 struct Sample {
     ALuint buffer = 0;
+    // A placeable (mono) sample's stereo twin, played when it starts with 3D
+    // off, so it sounds at the file's level like any flat sound.
+    ALuint centred = 0;
     SoundFileInfo info;
     uint32_t flags = 0;
     std::vector<uint32_t> slots; // playback handles, 0 = never used
@@ -78,6 +83,11 @@ extern std::map<uint32_t, Sample> g_samples;
 extern std::map<uint32_t, Playback> g_playbacks; // sample playbacks and streams
 extern std::vector<ALuint> g_freeSources;
 extern int g_sourceCount;
+// Playbacks whose 3D placement changed since the last apply3D (dead handles skipped).
+extern std::vector<uint32_t> g_dirty;
+extern uint32_t g_stopCount;
+extern std::deque<uint32_t> g_stopLog; // the latest stopped handles, oldest first
+constexpr size_t STOP_LOG_MAX = 1024;
 
 inline ALenum alFormat(int channels) { return channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16; }
 
@@ -95,6 +105,8 @@ Playback* findPlayback(uint32_t handle);
 void runSlides(Playback& p, double now);
 // Notices a sample playback that played to its end and gives its source back.
 void noticeEnd(Playback& p);
+// The playback is stopped from now on; counted once per stop.
+void markStopped(Playback& p);
 void erasePlayback(uint32_t handle);
 
 // openal_stream.cpp

@@ -30,13 +30,19 @@ float slideValue(Slide& s, float current, double now) {
     return s.from + float((s.to - s.from) * (t / s.ms));
 }
 
-// The playback brought up to date before anyone reads or changes it.
-Playback* current(uint32_t handle) {
+// The playback with its end noticed: enough to read its state.
+Playback* settled(uint32_t handle) {
     Playback* p = findPlayback(handle);
     if (!p) return nullptr;
-    runSlides(*p, deviceMs());
     if (p->sample) noticeEnd(*p);
     else if (p->state == AUDIO_PLAYING && sourceState(*p) == AL_STOPPED) serviceStream(*p);
+    return p;
+}
+
+// The playback brought up to date before anyone reads or changes it.
+Playback* current(uint32_t handle) {
+    Playback* p = settled(handle);
+    if (p) runSlides(*p, deviceMs());
     return p;
 }
 
@@ -46,6 +52,34 @@ uint64_t positionFrames(const Playback& p) {
     ALint offset = 0;
     alGetSourcei(p.source, AL_SAMPLE_OFFSET, &offset);
     return uint64_t(std::max(offset, 0));
+}
+
+bool makeBuffer(ALuint* buffer, const std::vector<int16_t>& pcm, int channels, int rate) {
+    alGetError();
+    alGenBuffers(1, buffer);
+    if (alGetError() != AL_NO_ERROR) return false;
+    alBufferData(*buffer, alFormat(channels), pcm.data(), ALsizei(pcm.size() * 2), rate);
+    if (alGetError() == AL_NO_ERROR) return true;
+    alDeleteBuffers(1, buffer);
+    *buffer = 0;
+    return false;
+}
+
+// Chosen when the playback starts: a placeable sample started with 3D off
+// plays its stereo twin for as long as it sounds.
+ALuint bufferFor(const Playback& p) {
+    const Sample& s = g_samples[p.sample];
+    return (s.centred && p.pending.mode == AUDIO_3D_OFF) ? s.centred : s.buffer;
+}
+
+void markPlacementDirty(uint32_t handle, Playback& p) {
+    if (p.placementDirty) return;
+    try {
+        g_dirty.push_back(handle);
+        p.placementDirty = true;
+    } catch (...) {
+        // Out of memory: this change is not applied.
+    }
 }
 
 bool validAttrib(int attrib) { return attrib == AUDIO_ATTRIB_VOL || attrib == AUDIO_ATTRIB_FREQ; }
@@ -132,9 +166,22 @@ void runSlides(Playback& p, double now) {
     }
 }
 
+void markStopped(Playback& p) {
+    if (p.state != AUDIO_STOPPED) {
+        ++g_stopCount;
+        try {
+            if (g_stopLog.size() == STOP_LOG_MAX) g_stopLog.pop_front();
+            g_stopLog.push_back(p.handle);
+        } catch (...) {
+            g_stopLog.clear(); // listed no more: the next reader asks each playback
+        }
+    }
+    p.state = AUDIO_STOPPED;
+}
+
 void noticeEnd(Playback& p) {
     if (p.sample && p.state == AUDIO_PLAYING && sourceState(p) == AL_STOPPED) {
-        p.state = AUDIO_STOPPED;
+        markStopped(p);
         p.frame = p.info.frames;
         releaseSource(p);
     }
@@ -144,6 +191,7 @@ void erasePlayback(uint32_t handle) {
     auto it = g_playbacks.find(handle);
     if (it == g_playbacks.end()) return;
     Playback& p = it->second;
+    markStopped(p);
     releaseSource(p);
     if (!p.freeBuffers.empty()) alDeleteBuffers(ALsizei(p.freeBuffers.size()), p.freeBuffers.data());
     g_playbacks.erase(it);
@@ -161,13 +209,14 @@ uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags) {
         std::vector<int16_t> pcm;
         int channels = 1;
         if (!soundDecodeAll(path, (flags & AUDIO_3D) != 0, &s.info, &channels, &pcm)) return 0;
-        alGetError();
-        alGenBuffers(1, &s.buffer);
-        if (alGetError() != AL_NO_ERROR) return 0;
-        alBufferData(s.buffer, alFormat(channels), pcm.data(), ALsizei(pcm.size() * 2), s.info.rate);
-        if (alGetError() != AL_NO_ERROR) {
-            alDeleteBuffers(1, &s.buffer);
-            return 0;
+        if (!makeBuffer(&s.buffer, pcm, channels, s.info.rate)) return 0;
+        if (channels == 1) {
+            std::vector<int16_t> both(pcm.size() * 2);
+            for (size_t i = 0; i < pcm.size(); ++i) both[2 * i] = both[2 * i + 1] = pcm[i];
+            if (!makeBuffer(&s.centred, both, 2, s.info.rate)) {
+                alDeleteBuffers(1, &s.buffer);
+                return 0;
+            }
         }
         s.flags = flags;
         s.slots.assign(size_t(maxPlaybacks), 0);
@@ -189,7 +238,7 @@ uint32_t sampleGetChannel(uint32_t sample) {
     auto slot = std::find(s.slots.begin(), s.slots.end(), 0u);
     if (slot == s.slots.end()) {
         slot = std::find_if(s.slots.begin(), s.slots.end(), [](uint32_t h) {
-            Playback* p = current(h);
+            Playback* p = settled(h);
             return !p || p->state == AUDIO_STOPPED;
         });
     }
@@ -202,6 +251,7 @@ uint32_t sampleGetChannel(uint32_t sample) {
     p.info = s.info;
     p.freq = float(s.info.rate);
     uint32_t h = g_nextHandle++;
+    p.handle = h;
     g_playbacks[h] = std::move(p);
     *slot = h;
     return h;
@@ -213,6 +263,7 @@ bool sampleFree(uint32_t sample) {
     if (!g_context || it == g_samples.end()) return false;
     for (uint32_t h : it->second.slots) erasePlayback(h);
     alDeleteBuffers(1, &it->second.buffer);
+    if (it->second.centred) alDeleteBuffers(1, &it->second.centred);
     g_samples.erase(it);
     return true;
 }
@@ -236,11 +287,11 @@ bool channelPlay(uint32_t channel, bool restart) {
     if (!acquireSource(*p)) return false;
     alSourceStop(p->source);
     if (p->sample) {
-        alSourcei(p->source, AL_BUFFER, ALint(g_samples[p->sample].buffer));
+        alSourcei(p->source, AL_BUFFER, ALint(bufferFor(*p)));
         alSourcei(p->source, AL_SAMPLE_OFFSET, ALint(from));
     } else if (!restartStreamAt(*p, from)) {
         releaseSource(*p);
-        p->state = AUDIO_STOPPED;
+        markStopped(*p);
         return false;
     }
     alSourcePlay(p->source);
@@ -263,14 +314,14 @@ bool channelStop(uint32_t channel) {
     Playback* p = current(channel);
     if (!p) return false;
     if (p->state != AUDIO_STOPPED) p->frame = positionFrames(*p);
-    p->state = AUDIO_STOPPED;
+    markStopped(*p);
     releaseSource(*p);
     return true;
 }
 
 int channelIsActive(uint32_t channel) {
     std::lock_guard<std::mutex> lock(g_mutex);
-    Playback* p = current(channel);
+    Playback* p = settled(channel);
     if (!p) return AUDIO_STOPPED;
     // A stream that ran dry waits for the device's thread to refill it.
     if (p->state == AUDIO_PLAYING && !p->sample && sourceState(*p) != AL_PLAYING) return AUDIO_STALLED;
@@ -358,6 +409,7 @@ bool channelSet3DAttributes(uint32_t channel, int mode, float minDistance, float
     if (mode >= 0) p->pending.mode = mode;
     if (minDistance >= 0) p->pending.minDistance = minDistance;
     if (maxDistance >= 0) p->pending.maxDistance = maxDistance;
+    markPlacementDirty(channel, *p);
     return true;
 }
 
@@ -366,6 +418,7 @@ bool channelSet3DPosition(uint32_t channel, const AudioVector& position) {
     Playback* p = findPlayback(channel);
     if (!p || !p->is3D) return false;
     p->pending.position = position;
+    markPlacementDirty(channel, *p);
     return true;
 }
 

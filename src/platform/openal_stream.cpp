@@ -92,7 +92,7 @@ void serviceStream(Playback& p) {
     queueFreeBuffers(p);
     if (sourceState(p) == AL_STOPPED) {
         if (p.queue.empty()) {
-            p.state = AUDIO_STOPPED;
+            markStopped(p);
             p.frame = p.info.frames;
             releaseSource(p);
         } else {
@@ -121,6 +121,7 @@ uint32_t streamCreateFile(const std::string& path, uint32_t flags) {
         alGenBuffers(STREAM_BUFFERS, p.freeBuffers.data());
         if (alGetError() != AL_NO_ERROR) return 0;
         uint32_t h = g_nextHandle++;
+        p.handle = h;
         g_playbacks[h] = std::move(p);
         return h;
     } catch (...) {

@@ -6,15 +6,43 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
+#include <poll.h>
+
+#include <algorithm>
 #include <cstring>
 #include <deque>
+#include <iterator>
 
 namespace platform {
 namespace {
 
 SDL_Window* g_window = nullptr;
 std::deque<WindowEvent> g_pending;
+// Keys pressed during the last pump, even if already released: a tap shorter
+// than a frame still reads as down for the frame after it.
+bool g_tapped[SDL_NUM_SCANCODES] = {};
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+Display* g_display = nullptr; // null on another window system: SDL is always asked
+#endif
+int g_quietPumps = 0;
+// SDL's own work that comes without X traffic (signals, input method, focus
+// settling) waits at most this many frames.
+constexpr int FULL_PUMP_EVERY = 10;
+
+// True when the X server has sent nothing since the last pump: asking SDL
+// would only read an empty socket (twice) and walk its queues.
+bool windowSystemQuiet() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (!g_display || QLength(g_display) > 0) return false;
+    pollfd fd{ConnectionNumber(g_display), POLLIN, 0};
+    return poll(&fd, 1, 0) == 0;
+#else
+    return false;
+#endif
+}
 
 void paintBlack() {
     if (SDL_Surface* surface = SDL_GetWindowSurface(g_window)) {
@@ -33,6 +61,42 @@ void queueCharacters(const char* text) {
         while (avail < len && p[avail]) ++avail;
         g_pending.push_back({WindowEventType::Char, std::string(reinterpret_cast<const char*>(p), avail)});
         p += avail;
+    }
+}
+
+bool down(SDL_Scancode sc) { return SDL_GetKeyboardState(nullptr)[sc] || g_tapped[sc]; }
+
+// With NumLock off the keypad's navigation keys act as the main block's.
+SDL_Scancode keypadFor(int vk) {
+    switch (vk) {
+    case VK_UP: return SDL_SCANCODE_KP_8;
+    case VK_DOWN: return SDL_SCANCODE_KP_2;
+    case VK_LEFT: return SDL_SCANCODE_KP_4;
+    case VK_RIGHT: return SDL_SCANCODE_KP_6;
+    case VK_HOME: return SDL_SCANCODE_KP_7;
+    case VK_END: return SDL_SCANCODE_KP_1;
+    case VK_PRIOR: return SDL_SCANCODE_KP_9;
+    case VK_NEXT: return SDL_SCANCODE_KP_3;
+    case VK_INSERT: return SDL_SCANCODE_KP_0;
+    case VK_DELETE: return SDL_SCANCODE_KP_PERIOD;
+    default: return SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+void handle(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_QUIT: g_pending.push_back({WindowEventType::Close, {}}); break;
+    case SDL_TEXTINPUT: queueCharacters(e.text.text); break;
+    case SDL_KEYDOWN:
+        if (!e.key.repeat && e.key.keysym.scancode < SDL_NUM_SCANCODES) g_tapped[e.key.keysym.scancode] = true;
+        break;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+            g_pending.push_back({WindowEventType::Close, {}});
+        else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+            paintBlack();
+        break;
+    default: break;
     }
 }
 
@@ -73,6 +137,9 @@ SDL_Scancode scancodeFor(int vk) {
 
 bool createWindow(const std::string& title) {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // A black window needs no GPU: without this SDL paints it through OpenGL,
+    // which loads a whole driver (software Mesa: about 90 MB and three threads).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     // Without a display SDL settles for a driver whose window no key can reach.
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -88,6 +155,11 @@ bool createWindow(const std::string& title) {
     }
     paintBlack();
     SDL_StartTextInput();
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(g_window, &info) && info.subsystem == SDL_SYSWM_X11) g_display = info.info.x11.display;
+#endif
     return true;
 }
 
@@ -96,59 +168,54 @@ void destroyWindow() {
     SDL_StopTextInput();
     SDL_DestroyWindow(g_window);
     g_window = nullptr;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    g_display = nullptr;
+#endif
     g_pending.clear();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
 }
 
+void pumpWindowEvents() {
+    if (!g_window) return;
+    std::fill(std::begin(g_tapped), std::end(g_tapped), false);
+    if (windowSystemQuiet() && ++g_quietPumps < FULL_PUMP_EVERY) return;
+    g_quietPumps = 0;
+    SDL_PumpEvents();
+    SDL_Event events[32];
+    int n = 0;
+    while ((n = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
+        for (int i = 0; i < n; ++i) handle(events[i]);
+}
+
 bool pollWindowEvent(WindowEvent& event) {
-    if (!g_window) return false;
-    SDL_Event e;
-    while (g_pending.empty() && SDL_PollEvent(&e)) {
-        switch (e.type) {
-        case SDL_QUIT: g_pending.push_back({WindowEventType::Close, {}}); break;
-        case SDL_TEXTINPUT: queueCharacters(e.text.text); break;
-        case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
-                g_pending.push_back({WindowEventType::Close, {}});
-            else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
-                paintBlack();
-            break;
-        default: break;
-        }
-    }
-    if (g_pending.empty()) return false;
+    if (!g_window || g_pending.empty()) return false;
     event = std::move(g_pending.front());
     g_pending.pop_front();
     return true;
 }
 
-bool windowHasFocus() {
-    if (!g_window) return false;
-    SDL_PumpEvents();
-    return SDL_GetKeyboardFocus() == g_window;
-}
+bool windowHasFocus() { return g_window && SDL_GetKeyboardFocus() == g_window; }
 
 bool isKeyDown(int vk) {
     if (!g_window) return false;
-    SDL_PumpEvents();
-    const Uint8* state = SDL_GetKeyboardState(nullptr);
     switch (vk) {
-    case VK_SHIFT: return state[SDL_SCANCODE_LSHIFT] || state[SDL_SCANCODE_RSHIFT];
-    case VK_CONTROL: return state[SDL_SCANCODE_LCTRL] || state[SDL_SCANCODE_RCTRL];
-    case VK_MENU: return state[SDL_SCANCODE_LALT] || state[SDL_SCANCODE_RALT];
-    case VK_RETURN: return state[SDL_SCANCODE_RETURN] || state[SDL_SCANCODE_KP_ENTER];
+    case VK_SHIFT: return down(SDL_SCANCODE_LSHIFT) || down(SDL_SCANCODE_RSHIFT);
+    case VK_CONTROL: return down(SDL_SCANCODE_LCTRL) || down(SDL_SCANCODE_RCTRL);
+    case VK_MENU: return down(SDL_SCANCODE_LALT) || down(SDL_SCANCODE_RALT);
+    case VK_RETURN: return down(SDL_SCANCODE_RETURN) || down(SDL_SCANCODE_KP_ENTER);
     default: break;
     }
-    SDL_Scancode sc = scancodeFor(vk);
-    return sc != SDL_SCANCODE_UNKNOWN && state[sc];
+    const SDL_Scancode sc = scancodeFor(vk);
+    if (sc != SDL_SCANCODE_UNKNOWN && down(sc)) return true;
+    const SDL_Scancode kp = keypadFor(vk);
+    return kp != SDL_SCANCODE_UNKNOWN && !(SDL_GetModState() & KMOD_NUM) && down(kp);
 }
 
 // The physical keys of layout.h are SDL scancodes.
 bool isPhysicalKeyDown(int key) {
     if (!g_window || key <= SDL_SCANCODE_UNKNOWN || key >= SDL_NUM_SCANCODES) return false;
-    SDL_PumpEvents();
-    return SDL_GetKeyboardState(nullptr)[key] != 0;
+    return down(static_cast<SDL_Scancode>(key));
 }
 
 } // namespace platform

@@ -35,7 +35,8 @@ SoundFilePtr soundOpen(const std::string& path, SoundFileInfo* info) {
 }
 
 int soundOutputChannels(const SoundFileInfo& info, bool mono) {
-    return (mono || info.channels > 2) ? 1 : info.channels;
+    (void)info;
+    return mono ? 1 : 2;
 }
 
 uint64_t soundRead(SoundFile* file, int16_t* out, uint64_t frames, int outChannels) {

@@ -1,6 +1,8 @@
 #pragma once
 // Sound files read through libsndfile as 16-bit PCM, a piece at a time or
-// whole, optionally mixed down to mono (OpenAL only places mono sounds).
+// whole, mixed down to mono for placing (OpenAL only places mono sounds) or
+// else to stereo: OpenAL pans a centred mono source below its file level,
+// while it plays stereo at it.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,8 +24,8 @@ using SoundFilePtr = std::unique_ptr<SoundFile, SoundFileCloser>;
 
 // Null when the file cannot be opened or holds no sound.
 SoundFilePtr soundOpen(const std::string& path, SoundFileInfo* info);
-// The channel count this file decodes to: 1 when mono is asked for or the
-// file has more than two channels, else the file's own.
+// The channel count this file decodes to: 1 when mono is asked for, else 2
+// (a mono file on both sides, more than two channels mixed down).
 int soundOutputChannels(const SoundFileInfo& info, bool mono);
 // Reads up to `frames` frames of interleaved 16-bit PCM with `outChannels`
 // channels into `out`; returns the frames read (0 at the end).

@@ -15,7 +15,12 @@ struct WindowEvent {
 bool createWindow(const std::string& title);
 void destroyWindow();
 
-// Hands over one pending event, if any.
+// Gathers what the window system has for us: typed characters, the close
+// request, focus and key state. Called once a frame; pollWindowEvent,
+// windowHasFocus and the key reads see what the last pump gathered.
+void pumpWindowEvents();
+
+// Hands over one event gathered by the last pumps, if any.
 bool pollWindowEvent(WindowEvent& event);
 
 // True when our window has the keyboard focus.

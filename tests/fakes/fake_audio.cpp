@@ -27,6 +27,7 @@ struct Slide {
 
 // The public view (with the applied 3D settings) plus what the simulation needs.
 struct Play : Playback {
+    uint32_t handle = 0;
     uint32_t sample = 0; // 0 for a stream
     uint64_t frames = 0;
     double frame = 0;
@@ -46,6 +47,7 @@ uint32_t g_nextHandle = 1;
 std::map<std::string, uint64_t> g_files; // frames
 std::map<uint32_t, Sample> g_samples;
 std::map<uint32_t, Play> g_plays;
+std::vector<uint32_t> g_stopLog; // every stopped handle, in order
 Listener g_pendingListener, g_listener;
 std::vector<Call> g_calls;
 
@@ -67,6 +69,7 @@ void settle(Play& p) {
         } else if (p.frame >= len) {
             p.frame = len;
             p.state = platform::AUDIO_STOPPED;
+            g_stopLog.push_back(p.handle);
         }
     }
     p.settledAt = now;
@@ -87,6 +90,12 @@ Play* live(uint32_t handle) {
     return &it->second;
 }
 
+void erasePlay(uint32_t handle) {
+    Play* p = live(handle);
+    if (p && p->state != platform::AUDIO_STOPPED) g_stopLog.push_back(handle);
+    g_plays.erase(handle);
+}
+
 Play makePlay(const std::string& path, uint32_t flags, uint64_t frames) {
     Play p;
     p.path = path;
@@ -99,6 +108,7 @@ Play makePlay(const std::string& path, uint32_t flags, uint64_t frames) {
 
 uint32_t addPlay(Play p) {
     p.settledAt = platform::tickCount();
+    p.handle = g_nextHandle;
     g_plays[g_nextHandle] = p;
     return g_nextHandle++;
 }
@@ -111,6 +121,7 @@ void reset() {
     g_files.clear();
     g_samples.clear();
     g_plays.clear();
+    g_stopLog.clear();
     g_pendingListener = g_listener = Listener{};
     g_calls.clear();
 }
@@ -162,7 +173,7 @@ void audioFree() {
     record("audioFree");
     g_init = false;
     g_samples.clear();
-    g_plays.clear();
+    while (!g_plays.empty()) erasePlay(g_plays.begin()->first);
 }
 
 uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags) {
@@ -206,7 +217,7 @@ bool sampleFree(uint32_t sample) {
     record("sampleFree", sample);
     auto it = g_samples.find(sample);
     if (it == g_samples.end()) return false;
-    for (uint32_t h : it->second.slots) g_plays.erase(h);
+    for (uint32_t h : it->second.slots) erasePlay(h);
     g_samples.erase(it);
     return true;
 }
@@ -215,7 +226,7 @@ bool streamFree(uint32_t stream) {
     record("streamFree", stream);
     auto it = g_plays.find(stream);
     if (it == g_plays.end() || it->second.sample != 0) return false;
-    g_plays.erase(it);
+    erasePlay(stream);
     return true;
 }
 
@@ -243,8 +254,18 @@ bool channelStop(uint32_t channel) {
     record("channelStop", channel);
     Play* p = live(channel);
     if (!p) return false;
+    if (p->state != AUDIO_STOPPED) g_stopLog.push_back(channel);
     p->state = AUDIO_STOPPED;
     return true;
+}
+
+// Not logged: it is the engine's bookkeeping, not a change to the sound.
+uint32_t audioStopsSince(uint32_t since, std::vector<uint32_t>& handles, bool& complete) {
+    for (auto& [h, p] : g_plays) settle(p); // the device's own pass
+    const uint32_t count = uint32_t(g_stopLog.size());
+    complete = since <= count;
+    if (complete) handles.insert(handles.end(), g_stopLog.begin() + since, g_stopLog.end());
+    return count;
 }
 
 int channelIsActive(uint32_t channel) {

@@ -24,6 +24,7 @@ std::deque<platform::WindowEvent> g_events;
 bool g_foreground = true;
 std::set<int> g_keys;
 uint32_t g_keyQueries = 0;
+uint32_t g_pumps = 0;
 std::vector<std::string> g_spoken;
 std::deque<int> g_draws;
 
@@ -48,6 +49,7 @@ void reset() {
     g_foreground = true;
     g_keys.clear();
     g_keyQueries = 0;
+    g_pumps = 0;
     g_spoken.clear();
     g_draws.clear();
 }
@@ -99,6 +101,7 @@ void setKey(int vk, bool down) {
 }
 void releaseAllKeys() { g_keys.clear(); }
 uint32_t keyQueries() { return g_keyQueries; }
+uint32_t pumps() { return g_pumps; }
 
 const std::vector<std::string>& spoken() { return g_spoken; }
 std::string lastSpoken() { return g_spoken.empty() ? std::string() : g_spoken.back(); }
@@ -124,6 +127,7 @@ bool createWindow(const std::string& title) {
     return true;
 }
 void destroyWindow() { fake::g_windowOpen = false; }
+void pumpWindowEvents() { ++fake::g_pumps; }
 bool pollWindowEvent(WindowEvent& event) {
     if (!fake::g_windowOpen || fake::g_events.empty()) return false;
     event = fake::g_events.front();

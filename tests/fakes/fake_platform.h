@@ -30,6 +30,8 @@ void pushText(const std::string& utf8); // one event per character
 void pushClose();
 size_t pendingEvents();
 void setForeground(bool foreground);
+// How often the window system was asked for its events.
+uint32_t pumps();
 
 // --- keys (virtual-key codes)
 void setKey(int vk, bool down);

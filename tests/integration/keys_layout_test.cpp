@@ -26,8 +26,10 @@ void expectKey(const std::string& c, SDL_Scancode sc, bool shift, bool altGr) {
 
 // Layout switches and key presses reach the lookup and the window as X events: give them a moment.
 bool soon(const std::function<bool()>& condition) {
-    for (int i = 0; i < 200; ++i, platform::sleepMs(10))
+    for (int i = 0; i < 200; ++i, platform::sleepMs(10)) {
+        platform::pumpWindowEvents();
         if (condition()) return true;
+    }
     return false;
 }
 bool keyOfIs(const std::string& c, SDL_Scancode sc) {

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -23,6 +24,7 @@ bool holdsFor(int vk, bool expected, uint32_t ms) {
     uint32_t start = platform::tickCount();
     int reads = 0;
     while (platform::tickCount() - start < ms) {
+        platform::pumpWindowEvents();
         if (platform::isKeyDown(vk) != expected) return false;
         ++reads;
         platform::sleepMs(5);
@@ -32,6 +34,7 @@ bool holdsFor(int vk, bool expected, uint32_t ms) {
 
 bool becomes(int vk, bool expected) {
     for (int i = 0; i < 200; ++i) {
+        platform::pumpWindowEvents();
         if (platform::isKeyDown(vk) == expected) return true;
         platform::sleepMs(5);
     }
@@ -42,6 +45,7 @@ std::vector<std::string> collectChars(size_t count) {
     std::vector<std::string> out;
     for (int i = 0; i < 400 && out.size() < count; ++i) {
         platform::WindowEvent e;
+        platform::pumpWindowEvents();
         while (platform::pollWindowEvent(e))
             if (e.type == platform::WindowEventType::Char) out.push_back(e.text);
         platform::sleepMs(5);
@@ -54,7 +58,10 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(platform::createWindow(kTitle));
         xdo(std::string("search --sync --name '") + kTitle + "' windowfocus --sync");
-        for (int i = 0; i < 200 && !platform::windowHasFocus(); ++i) platform::sleepMs(5);
+        for (int i = 0; i < 200 && !platform::windowHasFocus(); ++i) {
+            platform::sleepMs(5);
+            platform::pumpWindowEvents();
+        }
     }
     static void TearDownTestSuite() { platform::destroyWindow(); }
 };
@@ -103,4 +110,34 @@ TEST_F(X11Input, AccentedCharacterArrivesWhole) {
     ASSERT_EQ(chars.size(), 2u);
     EXPECT_EQ(chars[0], "é");
     EXPECT_EQ(chars[1], "à");
+}
+
+// Players use the keypad as the arrow block when NumLock is off; with NumLock
+// on those keys are digits, not arrows. A tap shorter than a frame is seen.
+TEST_F(X11Input, KeypadNavigationKeysActAsTheMainBlockWithNumLockOff) {
+    const std::pair<const char*, int> keys[] = {
+        {"KP_Up", VK_UP},     {"KP_Down", VK_DOWN},  {"KP_Left", VK_LEFT},       {"KP_Right", VK_RIGHT},
+        {"KP_Home", VK_HOME}, {"KP_End", VK_END},    {"KP_Prior", VK_PRIOR},     {"KP_Next", VK_NEXT},
+        {"KP_Insert", VK_INSERT}, {"KP_Delete", VK_DELETE},
+    };
+    for (const auto& [name, vk] : keys) {
+        xdo(std::string("keydown ") + name);
+        EXPECT_TRUE(becomes(vk, true)) << name;
+        xdo(std::string("keyup ") + name);
+        EXPECT_TRUE(becomes(vk, false)) << name;
+    }
+
+    platform::pumpWindowEvents();
+    xdo("keydown KP_Up keyup KP_Up");
+    platform::pumpWindowEvents();
+    EXPECT_TRUE(platform::isKeyDown(VK_UP)) << "a tap between two frames reads down once";
+    platform::pumpWindowEvents();
+    EXPECT_FALSE(platform::isKeyDown(VK_UP));
+
+    // By keycode (80, the keypad's 8): asked for KP_8, xdotool would switch NumLock back off itself.
+    xdo("key Num_Lock keydown 80");
+    platform::sleepMs(100);
+    EXPECT_TRUE(holdsFor(VK_UP, false, 100)) << "with NumLock on the keypad types digits";
+    xdo("keyup 80 key Num_Lock");
+    collectChars(1); // the '8' typed above
 }

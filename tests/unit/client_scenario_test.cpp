@@ -70,6 +70,21 @@ TEST_F(ClientTest, IntroWaitsInTheBackgroundAndCatchesUpAtOnce) {
     EXPECT_EQ(firstFrame, (Spoken{kWelcome, kSecond})) << "both sentences fall due in one frame";
 }
 
+TEST_F(ClientTest, IntroHandsOverOnceWithReturnHeldAndNoSound) {
+    for (bool sound : {true, false}) {
+        SCOPED_TRACE(sound ? "sound" : "no sound");
+        if (!sound) {
+            TearDown();
+            SetUp();
+            fake::audio::failInit(true);
+        }
+        press(VK_RETURN, 1000, 150);
+        closeAt(1600);
+        runClient();
+        EXPECT_EQ(count("Menu principal."), 1u);
+    }
+}
+
 // A Return held through the end of the intro confirms only once held past the 200 ms gap.
 class ReturnHeldAfterIntro : public ClientTest,
                              public testing::WithParamInterface<std::pair<uint32_t, size_t>> {};

@@ -39,6 +39,8 @@ TEST_F(MainLoop, HandlesOneEventPerPassAndSleepsOnlyWhenIdle) {
     EXPECT_EQ(runClient(), 0);
     // Frames at 0..50 ms, then the six characters and the close drain without any frame.
     EXPECT_EQ(fake::sleepCount(), 5u);
+    // The window system is asked once before the loop and once after each frame.
+    EXPECT_EQ(fake::pumps(), 6u);
     EXPECT_EQ(fake::now(), 50u);
     EXPECT_EQ(fake::pendingEvents(), 0u);
 }
