@@ -45,7 +45,9 @@ bool startDetached(const std::string& path) {
 }
 
 void exitNow(int code) {
-    std::fflush(nullptr);
+    // Not fflush(nullptr): a stream some library is blocked reading would hold it.
+    std::fflush(stdout);
+    std::fflush(stderr);
     _exit(code);
 }
 
