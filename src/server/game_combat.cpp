@@ -44,12 +44,12 @@ double distance(Tile a, Tile b) {
 }
 
 // The nearest zombie the weapon reaches in a straight line; walls and closed doors stop it.
-Zombie* target(Game& game, const GamePlayer& p, const WeaponSpec& spec) {
+Zombie* target(Game& game, const GamePlayer& p, const WeaponStats& stats) {
     Zombie* best = nullptr;
     double bestDistance = 0;
     for (Zombie& z : game.zombies) {
         double d = distance(p.pos, z.pos);
-        bool inReach = spec.melee ? houseNextTo(p.pos, z.pos) : d <= spec.range;
+        bool inReach = stats.melee ? houseNextTo(p.pos, z.pos) : d <= stats.range;
         if (!inReach || (best && d >= bestDistance) || !houseLineClear(p.pos, z.pos, game.doors)) continue;
         best = &z;
         bestDistance = d;
@@ -59,10 +59,10 @@ Zombie* target(Game& game, const GamePlayer& p, const WeaponSpec& spec) {
 
 } // namespace
 
-double weaponHitChance(const WeaponSpec& spec, double d) {
-    if (spec.melee || spec.range <= 1.0) return spec.hitNear;
-    double t = std::clamp((d - 1.0) / (spec.range - 1.0), 0.0, 1.0);
-    return spec.hitNear + (spec.hitFar - spec.hitNear) * t;
+double weaponHitChance(const WeaponStats& stats, double d) {
+    if (stats.melee || stats.range <= 1.0) return stats.hitNear;
+    double t = std::clamp((d - 1.0) / (stats.range - 1.0), 0.0, 1.0);
+    return stats.hitNear + (stats.hitFar - stats.hitNear) * t;
 }
 
 void gameArm(WeaponSlot& slot, int weapon) {
@@ -74,19 +74,19 @@ void gameArm(WeaponSlot& slot, int weapon) {
 void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
     WeaponSlot& slot = p.slots[p.current];
     if (p.life != Life::STANDING || slot.weapon < 0 || !reached(now, p.nextShotAt)) return;
-    const WeaponSpec& spec = WEAPONS[slot.weapon];
-    const std::string name = spec.name;
-    p.nextShotAt = now + spec.fireGapMs;
-    if (!spec.melee && slot.magazine == 0) return gameSendTo(p.id, "SHOOT_FAIL:" + name, out);
-    if (!spec.melee) --slot.magazine;
+    const WeaponStats& stats = WEAPONS[slot.weapon];
+    const std::string name = stats.name;
+    p.nextShotAt = now + stats.fireGapMs;
+    if (!stats.melee && slot.magazine == 0) return gameSendTo(p.id, "SHOOT_FAIL:" + name, out);
+    if (!stats.melee) --slot.magazine;
     gameSendTo(p.id, "SHOOT_OK:" + name, out);
     gameSendOthers(game, p.id, "REMOTE_SHOOT:" + p.pseudo + ":" + name + ":" + tileText(p.pos), out);
 
-    Zombie* z = target(game, p, spec);
+    Zombie* z = target(game, p, stats);
     if (!z) return;
-    double chance = weaponHitChance(spec, distance(p.pos, z->pos));
+    double chance = weaponHitChance(stats, distance(p.pos, z->pos));
     if (std::uniform_real_distribution<double>(0.0, 1.0)(game.rng) >= chance) return;
-    z->health -= game.instantKill ? z->health : spec.damage;
+    z->health -= game.instantKill ? z->health : stats.damage;
     const std::string where = std::to_string(z->id) + "," + name + ":" + tileText(z->pos);
     if (z->health > 0) {
         award(game, p, POINTS_HIT);
@@ -103,17 +103,17 @@ void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSe
 void gameCombatReload(GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
     WeaponSlot& slot = p.slots[p.current];
     if (p.life != Life::STANDING || slot.weapon < 0) return;
-    const WeaponSpec& spec = WEAPONS[slot.weapon];
-    std::string refusal = spec.melee                       ? std::string(spec.spoken) + " : pas besoin de munitions."
-                          : slot.magazine == spec.magazine ? "Chargeur déjà plein."
-                          : slot.reserve == 0 ? "Plus de munitions pour " + std::string(spec.spoken) + "."
+    const WeaponStats& stats = WEAPONS[slot.weapon];
+    std::string refusal = stats.melee                       ? std::string(stats.spoken) + " : pas besoin de munitions."
+                          : slot.magazine == stats.magazine ? "Chargeur déjà plein."
+                          : slot.reserve == 0 ? "Plus de munitions pour " + std::string(stats.spoken) + "."
                                               : "";
     if (!refusal.empty()) return gameSendTo(p.id, "AMMO_MSG:" + refusal, out);
-    int moved = std::min(spec.magazine - slot.magazine, slot.reserve);
+    int moved = std::min(stats.magazine - slot.magazine, slot.reserve);
     slot.magazine += moved;
     slot.reserve -= moved;
-    p.nextShotAt = now + spec.reloadMs;
-    gameSendTo(p.id, "RELOAD_OK:" + std::string(spec.name), out);
+    p.nextShotAt = now + stats.reloadMs;
+    gameSendTo(p.id, "RELOAD_OK:" + std::string(stats.name), out);
 }
 
 void gameCombatSwitch(GamePlayer& p, int slot, std::vector<GameSend>& out) {
@@ -127,8 +127,8 @@ void gameCombatSwitch(GamePlayer& p, int slot, std::vector<GameSend>& out) {
 void gameCombatAmmo(const GamePlayer& p, std::vector<GameSend>& out) {
     const WeaponSlot& slot = p.slots[p.current];
     if (slot.weapon < 0) return;
-    const WeaponSpec& spec = WEAPONS[slot.weapon];
-    std::string text = std::string(spec.spoken) + (spec.melee ? ", arme blanche, sans munitions."
+    const WeaponStats& stats = WEAPONS[slot.weapon];
+    std::string text = std::string(stats.spoken) + (stats.melee ? ", arme blanche, sans munitions."
                                                               : " : " + std::to_string(slot.magazine) + " balles chargées, " +
                                                                     std::to_string(slot.reserve) + " en réserve.");
     gameSendTo(p.id, "AMMO_MSG:" + text, out);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-struct WeaponSpec {
+struct WeaponStats {
     const char* name;    // the protocol's name: sounds are "fire_" + name etc.
     const char* spoken;  // in French sentences
     bool melee;          // reaches the eight tiles around, never misses, no ammunition
@@ -23,7 +23,7 @@ struct WeaponSpec {
 enum Weapon : int { COUTEAU, EPEE, REVOLVER, FUSIL_A_POMPE, M16, AK47, WEAPON_COUNT };
 
 // clang-format off
-inline constexpr WeaponSpec WEAPONS[WEAPON_COUNT] = {
+inline constexpr WeaponStats WEAPONS[WEAPON_COUNT] = {
     // name           spoken           melee  range dmg  mag reserve gap  reload near  far
     {"Couteau",     "Couteau",         true,  1.0,  50,   0,   0,    450,    0, 1.00, 1.00},
     {"Epee",        "Épée",            true,  1.0, 130,   0,   0,    650,    0, 1.00, 1.00},
@@ -41,4 +41,4 @@ inline constexpr Weapon BOX_WEAPONS[] = {AK47, M16, FUSIL_A_POMPE};
 inline int zombieHealth(int round) { return 100 + 40 * (round - 1); }
 
 // The chance of a hit at `distance` tiles.
-double weaponHitChance(const WeaponSpec& spec, double distance);
+double weaponHitChance(const WeaponStats& stats, double distance);
