@@ -184,6 +184,7 @@ uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags) {
     if (!g_init || file == g_files.end() || maxPlaybacks < 1) return 0;
     g_samples[g_nextHandle] = Sample{makePlay(path, flags, file->second), std::vector<uint32_t>(size_t(maxPlaybacks))};
     g_samples[g_nextHandle].proto.sample = g_nextHandle;
+    c.handle = g_nextHandle; // the handle it returned
     return g_nextHandle++;
 }
 

@@ -52,7 +52,7 @@ Listener listener(); // as applied by the last apply3D
 // One call to the device, with the arguments the tests look at.
 struct Call {
     std::string fn;      // the function's name, e.g. "channelPlay"
-    uint32_t handle = 0; // the sample/stream/playback argument
+    uint32_t handle = 0; // the sample/stream/playback argument; for a load, the sample it returned
     std::string path;
     int maxPlaybacks = 0;
     bool restart = false;
