@@ -106,15 +106,9 @@ std::vector<std::string> EnetTestServer::packets() {
     return bytes;
 }
 
-int EnetTestServer::connects() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return connects_;
-}
+int EnetTestServer::connects() { std::lock_guard<std::mutex> lock(mutex_); return connects_; }
 
-int EnetTestServer::disconnects() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return disconnects_;
-}
+int EnetTestServer::disconnects() { std::lock_guard<std::mutex> lock(mutex_); return disconnects_; }
 
 bool EnetTestServer::waitUntil(const std::function<bool()>& condition, uint32_t ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

@@ -41,18 +41,19 @@ struct Sample {
     std::vector<uint32_t> slots; // playback handles, 0 = never used
 };
 
-bool g_failInit = false;
-bool g_init = false;
-uint32_t g_nextHandle = 1;
-std::map<std::string, uint64_t> g_files; // frames
-std::map<uint32_t, Sample> g_samples;
-std::map<uint32_t, Play> g_plays;
-std::vector<uint32_t> g_stopLog; // every stopped handle, in order
-Listener g_pendingListener, g_listener;
-std::vector<Call> g_calls;
+struct State {
+    bool failInit = false, init = false;
+    uint32_t nextHandle = 1;
+    std::map<std::string, uint64_t> files; // frames
+    std::map<uint32_t, Sample> samples;
+    std::map<uint32_t, Play> plays;
+    std::vector<uint32_t> stopLog; // every stopped handle, in order
+    Listener pendingListener, listener;
+    std::vector<Call> calls;
+} g;
 
 Call& record(const char* fn, uint32_t handle = 0) {
-    Call& c = g_calls.emplace_back();
+    Call& c = g.calls.emplace_back();
     c.fn = fn;
     c.handle = handle;
     return c;
@@ -69,7 +70,7 @@ void settle(Play& p) {
         } else if (p.frame >= len) {
             p.frame = len;
             p.state = platform::AUDIO_STOPPED;
-            g_stopLog.push_back(p.handle);
+            g.stopLog.push_back(p.handle);
         }
     }
     p.settledAt = now;
@@ -84,16 +85,16 @@ void settle(Play& p) {
 }
 
 Play* live(uint32_t handle) {
-    auto it = g_plays.find(handle);
-    if (it == g_plays.end()) return nullptr;
+    auto it = g.plays.find(handle);
+    if (it == g.plays.end()) return nullptr;
     settle(it->second);
     return &it->second;
 }
 
 void erasePlay(uint32_t handle) {
     Play* p = live(handle);
-    if (p && p->state != platform::AUDIO_STOPPED) g_stopLog.push_back(handle);
-    g_plays.erase(handle);
+    if (p && p->state != platform::AUDIO_STOPPED) g.stopLog.push_back(handle);
+    g.plays.erase(handle);
 }
 
 Play makePlay(const std::string& path, uint32_t flags, uint64_t frames) {
@@ -108,27 +109,17 @@ Play makePlay(const std::string& path, uint32_t flags, uint64_t frames) {
 
 uint32_t addPlay(Play p) {
     p.settledAt = platform::tickCount();
-    p.handle = g_nextHandle;
-    g_plays[g_nextHandle] = p;
-    return g_nextHandle++;
+    p.handle = g.nextHandle;
+    g.plays[g.nextHandle] = p;
+    return g.nextHandle++;
 }
 
 } // namespace
 
-void reset() {
-    g_failInit = g_init = false;
-    g_nextHandle = 1;
-    g_files.clear();
-    g_samples.clear();
-    g_plays.clear();
-    g_stopLog.clear();
-    g_pendingListener = g_listener = Listener{};
-    g_calls.clear();
-}
-
-void failInit(bool fail) { g_failInit = fail; }
-void addFile(const std::string& path, uint32_t ms) { g_files[path] = uint64_t(ms) * 441 / 10; }
-bool initialised() { return g_init; }
+void reset() { g = State{}; }
+void failInit(bool fail) { g.failInit = fail; }
+void addFile(const std::string& path, uint32_t ms) { g.files[path] = uint64_t(ms) * 441 / 10; }
+bool initialised() { return g.init; }
 
 std::optional<Playback> playback(uint32_t handle) {
     Play* p = live(handle);
@@ -138,23 +129,23 @@ std::optional<Playback> playback(uint32_t handle) {
 
 std::vector<Playback> playbacks() {
     std::vector<Playback> out;
-    for (auto& [h, p] : g_plays) {
+    for (auto& [h, p] : g.plays) {
         settle(p);
         out.push_back(p);
     }
     return out;
 }
 
-Listener listener() { return g_listener; }
+Listener listener() { return g.listener; }
 
-const std::vector<Call>& calls() { return g_calls; }
+const std::vector<Call>& calls() { return g.calls; }
 std::vector<Call> callsTo(const std::string& fn) {
     std::vector<Call> out;
-    for (const auto& c : g_calls)
+    for (const auto& c : g.calls)
         if (c.fn == fn) out.push_back(c);
     return out;
 }
-void clearCalls() { g_calls.clear(); }
+void clearCalls() { g.calls.clear(); }
 
 } // namespace fake::audio
 
@@ -164,41 +155,41 @@ using namespace fake::audio;
 
 bool audioInit() {
     record("audioInit");
-    return g_init = !g_failInit;
+    return g.init = !g.failInit;
 }
 
 void audioSet3DAlgorithm(int) { record("audioSet3DAlgorithm"); }
 
 void audioFree() {
     record("audioFree");
-    g_init = false;
-    g_samples.clear();
-    while (!g_plays.empty()) erasePlay(g_plays.begin()->first);
+    g.init = false;
+    g.samples.clear();
+    while (!g.plays.empty()) erasePlay(g.plays.begin()->first);
 }
 
 uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags) {
     Call& c = record("sampleLoad");
     c.path = path;
     c.maxPlaybacks = maxPlaybacks;
-    auto file = g_files.find(path);
-    if (!g_init || file == g_files.end() || maxPlaybacks < 1) return 0;
-    g_samples[g_nextHandle] = Sample{makePlay(path, flags, file->second), std::vector<uint32_t>(size_t(maxPlaybacks))};
-    g_samples[g_nextHandle].proto.sample = g_nextHandle;
-    c.handle = g_nextHandle; // the handle it returned
-    return g_nextHandle++;
+    auto file = g.files.find(path);
+    if (!g.init || file == g.files.end() || maxPlaybacks < 1) return 0;
+    g.samples[g.nextHandle] = Sample{makePlay(path, flags, file->second), std::vector<uint32_t>(size_t(maxPlaybacks))};
+    g.samples[g.nextHandle].proto.sample = g.nextHandle;
+    c.handle = g.nextHandle; // the handle it returned
+    return g.nextHandle++;
 }
 
 uint32_t streamCreateFile(const std::string& path, uint32_t flags) {
     record("streamCreateFile").path = path;
-    auto file = g_files.find(path);
-    if (!g_init || file == g_files.end()) return 0;
+    auto file = g.files.find(path);
+    if (!g.init || file == g.files.end()) return 0;
     return addPlay(makePlay(path, flags, file->second));
 }
 
 uint32_t sampleGetChannel(uint32_t sample) {
     record("sampleGetChannel", sample);
-    auto it = g_samples.find(sample);
-    if (it == g_samples.end()) return 0;
+    auto it = g.samples.find(sample);
+    if (it == g.samples.end()) return 0;
     Sample& s = it->second;
     // A never-used slot first, then one whose playback is stopped (its old
     // handle dies); playing and paused playbacks keep theirs.
@@ -210,23 +201,23 @@ uint32_t sampleGetChannel(uint32_t sample) {
         });
     }
     if (slot == s.slots.end()) return 0;
-    g_plays.erase(*slot);
+    g.plays.erase(*slot);
     return *slot = addPlay(s.proto);
 }
 
 bool sampleFree(uint32_t sample) {
     record("sampleFree", sample);
-    auto it = g_samples.find(sample);
-    if (it == g_samples.end()) return false;
+    auto it = g.samples.find(sample);
+    if (it == g.samples.end()) return false;
     for (uint32_t h : it->second.slots) erasePlay(h);
-    g_samples.erase(it);
+    g.samples.erase(it);
     return true;
 }
 
 bool streamFree(uint32_t stream) {
     record("streamFree", stream);
-    auto it = g_plays.find(stream);
-    if (it == g_plays.end() || it->second.sample != 0) return false;
+    auto it = g.plays.find(stream);
+    if (it == g.plays.end() || it->second.sample != 0) return false;
     erasePlay(stream);
     return true;
 }
@@ -255,17 +246,17 @@ bool channelStop(uint32_t channel) {
     record("channelStop", channel);
     Play* p = live(channel);
     if (!p) return false;
-    if (p->state != AUDIO_STOPPED) g_stopLog.push_back(channel);
+    if (p->state != AUDIO_STOPPED) g.stopLog.push_back(channel);
     p->state = AUDIO_STOPPED;
     return true;
 }
 
 // Not logged: it is the engine's bookkeeping, not a change to the sound.
 uint32_t audioStopsSince(uint32_t since, std::vector<uint32_t>& handles, bool& complete) {
-    for (auto& [h, p] : g_plays) settle(p); // the device's own pass
-    const uint32_t count = uint32_t(g_stopLog.size());
+    for (auto& [h, p] : g.plays) settle(p); // the device's own pass
+    const uint32_t count = uint32_t(g.stopLog.size());
     complete = since <= count;
-    if (complete) handles.insert(handles.end(), g_stopLog.begin() + since, g_stopLog.end());
+    if (complete) handles.insert(handles.end(), g.stopLog.begin() + since, g.stopLog.end());
     return count;
 }
 
@@ -347,16 +338,16 @@ bool channelSet3DPosition(uint32_t channel, const AudioVector& position) {
 
 bool set3DListener(const AudioVector& position, const AudioVector& front, const AudioVector& top) {
     record("set3DListener");
-    if (!g_init) return false;
-    g_pendingListener = Listener{position, front, top};
+    if (!g.init) return false;
+    g.pendingListener = Listener{position, front, top};
     return true;
 }
 
 void apply3D() {
     record("apply3D");
-    if (!g_init) return;
-    g_listener = g_pendingListener;
-    for (auto& [h, p] : g_plays) {
+    if (!g.init) return;
+    g.listener = g.pendingListener;
+    for (auto& [h, p] : g.plays) {
         p.mode3D = p.pending.mode;
         p.minDistance = p.pending.minDistance;
         p.maxDistance = p.pending.maxDistance;

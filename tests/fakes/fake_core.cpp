@@ -14,145 +14,122 @@
 namespace fake {
 namespace {
 
-uint32_t g_now = 0;
-uint32_t g_sleeps = 0;
-std::multimap<uint32_t, std::function<void()>> g_schedule;
-bool g_failWindow = false;
-bool g_windowOpen = false;
-std::string g_title;
-std::deque<platform::WindowEvent> g_events;
-bool g_foreground = true;
-std::set<int> g_keys;
-uint32_t g_keyQueries = 0;
-uint32_t g_pumps = 0;
-std::vector<std::string> g_spoken;
-std::deque<int> g_draws;
+struct State {
+    uint32_t now = 0, sleeps = 0, keyQueries = 0, pumps = 0;
+    std::multimap<uint32_t, std::function<void()>> schedule;
+    bool failWindow = false, windowOpen = false, foreground = true;
+    std::string title;
+    std::deque<platform::WindowEvent> events;
+    std::set<int> keys;
+    std::vector<std::string> spoken;
+    std::deque<int> draws;
+} g;
 
 void runDue() {
-    while (!g_schedule.empty() && g_schedule.begin()->first <= g_now) {
-        auto action = std::move(g_schedule.begin()->second);
-        g_schedule.erase(g_schedule.begin());
+    while (!g.schedule.empty() && g.schedule.begin()->first <= g.now) {
+        auto action = std::move(g.schedule.begin()->second);
+        g.schedule.erase(g.schedule.begin());
         action();
     }
 }
 
 } // namespace
 
-void reset() {
-    g_now = 0;
-    g_sleeps = 0;
-    g_schedule.clear();
-    g_failWindow = false;
-    g_windowOpen = false;
-    g_title.clear();
-    g_events.clear();
-    g_foreground = true;
-    g_keys.clear();
-    g_keyQueries = 0;
-    g_pumps = 0;
-    g_spoken.clear();
-    g_draws.clear();
-}
+void reset() { g = State{}; }
 
-uint32_t now() { return g_now; }
+uint32_t now() { return g.now; }
 void setTime(uint32_t ms) {
-    g_now = ms;
+    g.now = ms;
     runDue();
 }
 void advance(uint32_t ms) {
     // Step through scheduled times so actions see the clock at their own time.
-    uint32_t target = g_now + ms;
-    while (!g_schedule.empty() && g_schedule.begin()->first <= target) {
-        if (g_schedule.begin()->first > g_now) g_now = g_schedule.begin()->first;
+    uint32_t target = g.now + ms;
+    while (!g.schedule.empty() && g.schedule.begin()->first <= target) {
+        if (g.schedule.begin()->first > g.now) g.now = g.schedule.begin()->first;
         runDue();
     }
-    g_now = target;
+    g.now = target;
 }
 void at(uint32_t ms, std::function<void()> action) {
-    g_schedule.emplace(ms, std::move(action));
-    if (ms <= g_now) runDue();
+    g.schedule.emplace(ms, std::move(action));
+    if (ms <= g.now) runDue();
 }
-uint32_t sleepCount() { return g_sleeps; }
+uint32_t sleepCount() { return g.sleeps; }
 void closeWindowAt(uint32_t ms) { at(ms, [] { pushClose(); }); }
 
-void failWindowCreation(bool fail) { g_failWindow = fail; }
-bool windowOpen() { return g_windowOpen; }
-std::string windowTitle() { return g_title; }
-void pushChar(const std::string& c) { g_events.push_back({platform::WindowEventType::Char, c}); }
+void failWindowCreation(bool fail) { g.failWindow = fail; }
+bool windowOpen() { return g.windowOpen; }
+std::string windowTitle() { return g.title; }
 void pushText(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        size_t len = 1;
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c >= 0xF0) len = 4;
-        else if (c >= 0xE0) len = 3;
-        else if (c >= 0xC0) len = 2;
-        pushChar(s.substr(i, len));
-        i += len;
+    for (size_t i = 0, len = 1; i < s.size(); i += len) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        g.events.push_back({platform::WindowEventType::Char, s.substr(i, len)});
     }
 }
-void pushClose() { g_events.push_back({platform::WindowEventType::Close, {}}); }
-size_t pendingEvents() { return g_events.size(); }
-void setForeground(bool foreground) { g_foreground = foreground; }
+void pushClose() { g.events.push_back({platform::WindowEventType::Close, {}}); }
+size_t pendingEvents() { return g.events.size(); }
+void setForeground(bool foreground) { g.foreground = foreground; }
 
 void setKey(int vk, bool down) {
-    if (down) g_keys.insert(vk);
-    else g_keys.erase(vk);
+    if (down) g.keys.insert(vk);
+    else g.keys.erase(vk);
 }
-void releaseAllKeys() { g_keys.clear(); }
-uint32_t keyQueries() { return g_keyQueries; }
-uint32_t pumps() { return g_pumps; }
+void releaseAllKeys() { g.keys.clear(); }
+uint32_t keyQueries() { return g.keyQueries; }
+uint32_t pumps() { return g.pumps; }
 
-const std::vector<std::string>& spoken() { return g_spoken; }
-std::string lastSpoken() { return g_spoken.empty() ? std::string() : g_spoken.back(); }
-void clearSpoken() { g_spoken.clear(); }
+const std::vector<std::string>& spoken() { return g.spoken; }
+std::string lastSpoken() { return g.spoken.empty() ? std::string() : g.spoken.back(); }
+void clearSpoken() { g.spoken.clear(); }
 
-void scriptDraws(std::vector<int> draws) { g_draws.assign(draws.begin(), draws.end()); }
-size_t drawsLeft() { return g_draws.size(); }
+void scriptDraws(std::vector<int> draws) { g.draws.assign(draws.begin(), draws.end()); }
+size_t drawsLeft() { return g.draws.size(); }
 
 } // namespace fake
 
 namespace platform {
 
-uint32_t tickCount() { return fake::g_now; }
+uint32_t tickCount() { return fake::g.now; }
 void sleepMs(uint32_t ms) {
-    ++fake::g_sleeps;
+    ++fake::g.sleeps;
     fake::advance(ms);
 }
 
 bool createWindow(const std::string& title) {
-    if (fake::g_failWindow) return false;
-    fake::g_windowOpen = true;
-    fake::g_title = title;
+    if (fake::g.failWindow) return false;
+    fake::g.windowOpen = true;
+    fake::g.title = title;
     return true;
 }
-void destroyWindow() { fake::g_windowOpen = false; }
-void pumpWindowEvents() { ++fake::g_pumps; }
+void destroyWindow() { fake::g.windowOpen = false; }
+void pumpWindowEvents() { ++fake::g.pumps; }
 bool pollWindowEvent(WindowEvent& event) {
-    if (!fake::g_windowOpen || fake::g_events.empty()) return false;
-    event = fake::g_events.front();
-    fake::g_events.pop_front();
+    if (!fake::g.windowOpen || fake::g.events.empty()) return false;
+    event = fake::g.events.front();
+    fake::g.events.pop_front();
     return true;
 }
-bool windowHasFocus() { return fake::g_windowOpen && fake::g_foreground; }
+bool windowHasFocus() { return fake::g.windowOpen && fake::g.foreground; }
 
 bool isKeyDown(int vk) {
-    ++fake::g_keyQueries;
-    if (fake::g_keys.count(vk)) return true;
+    ++fake::g.keyQueries;
+    if (fake::g.keys.count(vk)) return true;
     switch (vk) {
-    case VK_SHIFT: return fake::g_keys.count(VK_LSHIFT) || fake::g_keys.count(VK_RSHIFT);
-    case VK_CONTROL: return fake::g_keys.count(VK_LCONTROL) || fake::g_keys.count(VK_RCONTROL);
-    case VK_MENU: return fake::g_keys.count(VK_LMENU) || fake::g_keys.count(VK_RMENU);
+    case VK_SHIFT: return fake::g.keys.count(VK_LSHIFT) || fake::g.keys.count(VK_RSHIFT);
+    case VK_CONTROL: return fake::g.keys.count(VK_LCONTROL) || fake::g.keys.count(VK_RCONTROL);
+    case VK_MENU: return fake::g.keys.count(VK_LMENU) || fake::g.keys.count(VK_RMENU);
     default: return false;
     }
 }
 
-void speak(const std::string& text) { fake::g_spoken.push_back(text); }
+void speak(const std::string& text) { fake::g.spoken.push_back(text); }
 
 int randomInt() {
-    if (fake::g_draws.empty()) return std::rand();
-    const int v = fake::g_draws.front();
-    fake::g_draws.pop_front();
+    if (fake::g.draws.empty()) return std::rand();
+    const int v = fake::g.draws.front();
+    fake::g.draws.pop_front();
     return v;
 }
 void closeSpeech() {}

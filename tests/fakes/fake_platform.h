@@ -25,7 +25,6 @@ void closeWindowAt(uint32_t ms);
 void failWindowCreation(bool fail);
 bool windowOpen();
 std::string windowTitle();
-void pushChar(const std::string& utf8Char);
 void pushText(const std::string& utf8); // one event per character
 void pushClose();
 size_t pendingEvents();

@@ -6,7 +6,6 @@
 #include "audio/volume.h"
 #include "net/connection.h"
 #include "online_test_support.h"
-#include "scenes/exit_confirm.h"
 #include "scenes/maison.h"
 #include "world/doors.h"
 #include "world/game_sounds.h"
@@ -24,9 +23,7 @@ protected:
         Online::SetUp();
         ASSERT_TRUE(server.listening());
         withIdentity();
-        press(VK_RETURN, 100); // skip the intro
-        press(VK_RETURN, 400); // server list
-        press(VK_RETURN, 700); // "Serveur Principal": logs in
+        chooseMainServer();
         awaitPackets(server, 750, 1);
     }
     // The server's message arrives before the client's next frame.
@@ -89,10 +86,9 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
 
     // Held Up: a step at once, then at gaps just over 400 ms.
     hold({VK_UP}, 1000, 830);
-    for (uint32_t t : {995u, 1005u, 1405u, 1415u, 1815u, 1825u}) snapshot(t);
+    for (uint32_t t : {995u, 1005u, 1405u, 1415u, 1815u, 1825u, 2305u, 2315u, 2560u}) snapshot(t);
     // With Shift, just over 200 ms.
     hold({VK_SHIFT, VK_UP}, 2100, 450);
-    for (uint32_t t : {2305u, 2315u, 2560u}) snapshot(t);
     // Up and Left together: two steps in one pass.
     hold({VK_UP, VK_LEFT}, 3000, 50);
     snapshot(3060);
@@ -124,15 +120,10 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
 
     EXPECT_TRUE(greeted);
     EXPECT_FLOAT_EQ(musicAfterFade, 0.4f) << "the house music fades in under the ambience level";
-    EXPECT_EQ(countAt(995, "MOVE:Z"), 0u);
-    EXPECT_EQ(countAt(1005, "MOVE:Z"), 1u);
-    EXPECT_EQ(countAt(1405, "MOVE:Z"), 1u);
-    EXPECT_EQ(countAt(1415, "MOVE:Z"), 2u);
-    EXPECT_EQ(countAt(1815, "MOVE:Z"), 2u);
-    EXPECT_EQ(countAt(1825, "MOVE:Z"), 3u);
-    EXPECT_EQ(countAt(2305, "MOVE:Z"), 4u);
-    EXPECT_EQ(countAt(2315, "MOVE:Z"), 5u);
-    EXPECT_EQ(countAt(2560, "MOVE:Z"), 6u);
+    // Steps sent by each moment: the held key's gaps, then Shift's.
+    const std::pair<uint32_t, size_t> steps[] = {{995, 0}, {1005, 1}, {1405, 1}, {1415, 2}, {1815, 2},
+                                                 {1825, 3}, {2305, 4}, {2315, 5}, {2560, 6}};
+    for (const auto& [t, n] : steps) EXPECT_EQ(countAt(t, "MOVE:Z"), n) << "at " << t;
     EXPECT_EQ(between(2560, 3060), (Texts{"MOVE:Z", "MOVE:Q"}));
     EXPECT_EQ(countAt(3155, "SHOOT"), 0u);
     EXPECT_EQ(countAt(3165, "SHOOT"), 1u);
@@ -144,37 +135,4 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
     EXPECT_EQ(between(4200, 4500), (Texts{"RELOAD", "SWITCH:0", "SHOOT"}));
     EXPECT_EQ(count("Réanimé."), 1u);
     EXPECT_TRUE(inLobby);
-}
-
-TEST_F(House, MapElementsMenuFollowsTheDoorsTheServerOpens) {
-    serverSays(800, "START_MAISON");
-    press('D', 1000);     // the map elements menu
-    press(VK_UP, 1300);   // "Retour"
-    press(VK_UP, 1600);   // "Porte close, 70; 50"
-    serverSays(1700, "DOOR_OPENED:70,50");
-    serverSays(1710, "DOOR_OPENED:70,0");
-    std::vector<std::string> listed;
-    int32_t selection = -1;
-    fake::at(1750, [&] {
-        listed = mapElementsOptions;
-        selection = mapElementsSelection;
-    });
-    press(VK_ESCAPE, 1900);
-    bool closed = false;
-    fake::at(2000, [&] { closed = !isMapElementsMenuOpen && !isConfirmingExit; });
-    // The next game starts with every door closed again.
-    serverSays(2100, "GOTO_LOBBY");
-    serverSays(2200, "START_MAISON");
-    press('D', 2400);
-    size_t listedInNextGame = 0;
-    fake::at(2500, [&] { listedInNextGame = mapElementsOptions.size(); });
-    closeAt(2600);
-    runClient();
-
-    EXPECT_EQ(count("Porte close, 70; 50"), 1u);
-    EXPECT_EQ(listed, (Texts{"Épée, 0; 50", "Potion de seconde vie, 53; 9", "Porte close, 50; 0",
-                             "Porte close, 50; 50", "Retour"}));
-    EXPECT_EQ(selection, 4) << "clamped to the new last entry";
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(listedInNextGame, 7u);
 }

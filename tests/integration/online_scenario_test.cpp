@@ -1,22 +1,22 @@
-// Logging in and creating an account as a player does it: the real main loop,
-// scripted keys and typing, and a stand-in game server on the main and test ports.
+// Logging in, creating an account and the lobby's entries as a player uses
+// them: the real main loop, scripted keys and typing, and a stand-in game
+// server on the main and test ports.
 #include "base/sha256.h"
 #include "core/scene.h"
 #include "net/connection.h"
 #include "online_test_support.h"
+#include "scenes/lobby_menu.h"
 #include "scenes/menu.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
-
 
 TEST_F(Online, StoredIdentityLogsInAtOnceAndAFailureReturnsToTheMenu) {
     EnetTestServer server(PORT_MAIN);
     ASSERT_TRUE(server.listening());
     withIdentity();
-    press(VK_RETURN, 100); // skip the intro
-    press(VK_RETURN, 400); // server list
-    press(VK_RETURN, 700); // "Serveur Principal"
+    chooseMainServer();
     awaitPackets(server, 800, 1, "AUTH_FAIL:Mot de passe incorrect.");
     Scene afterFail = Scene::INTRO;
     fake::at(900, [&] { afterFail = SceneManager::currentScene; });
@@ -40,9 +40,7 @@ TEST_F(Online, PasswordIsAskedOnceThenOnlyItsHashIsKept) {
     p.username = "Alice";
     p.email = "alice@example.org";
     ASSERT_TRUE(saveIdentity(p));
-    press(VK_RETURN, 100);
-    press(VK_RETURN, 400);
-    press(VK_RETURN, 700);
+    chooseMainServer();
     typeAt(800, "sésame");
     press(VK_RETURN, 1000);
     awaitPackets(server, 1100, 1);
@@ -107,36 +105,57 @@ TEST_F(Online, TestServerTakesTheTypedPasswordAsAccessPass) {
     EXPECT_FALSE(isSelectingServer);
 }
 
-TEST_F(Online, ChatKeysOpenTheEntriesOnlyOnTheMaps) {
+// Chat keys open their entries only on the maps; a refused team name stays in
+// the entry to be amended.
+TEST_F(Online, LobbyChatsThenALeaderRetypesATakenTeamNameAndStartsTheGame) {
     EnetTestServer server(PORT_MAIN);
     withIdentity();
-    press(VK_RETURN, 100);
-    press(VK_RETURN, 400);
-    press(VK_RETURN, 700); // logged in
-    typeAt(800, "!");      // in the menu: nothing
-    fake::at(900, [] { SceneManager::currentScene = Scene::LOBBY; });
+    chooseMainServer();
+    typeAt(750, "!"); // in the menu: nothing
+    awaitPackets(server, 800, 1, "GOTO_LOBBY");
     typeAt(1000, "!salut");
     press(VK_RETURN, 1200);
     typeAt(1300, "*");
     typeAt(1400, "on y va");
     press(VK_RETURN, 1600);
     awaitPackets(server, 1700, 3);
-    closeAt(1900);
+    press(VK_RETURN, 2000); // on (0, 0): the group menu
+    press(VK_RETURN, 2300); // "Créer une équipe": the name entry
+    typeAt(2400, "Les Élus");
+    press(VK_RETURN, 2600);
+    awaitPackets(server, 2700, 4, "SAY:Ce nom d'équipe est déjà pris.");
+    typeAt(2800, "23");
+    press(VK_BACK, 2900);
+    press(VK_RETURN, 3200);
+    awaitPackets(server, 3300, 5, {"TEAM_OK:Les Élus2", "TEAM_MEMBERS:Alice"});
+    press(VK_DOWN, 3500);
+    press(VK_RETURN, 3800);
+    awaitPackets(server, 3900, 6);
+    closeAt(4100);
     runClient();
 
-    auto packets = server.packets();
-    ASSERT_EQ(packets.size(), 3u);
-    EXPECT_EQ(packets[1], framed("CHAT_RADIO:salut"));
-    EXPECT_EQ(packets[2], framed("CHAT_TEAM:on y va"));
+    const auto& spoken = fake::spoken();
+    auto at = spoken.begin();
+    for (const char* text : {"Map d'attente.", "Radio. Tapez votre message puis Entrée.",
+                             "Équipe. Tapez votre message puis Entrée.", "Menu de groupe : Créer une équipe",
+                             "Nom de l'équipe ?", "É", "Création de l'équipe Les Élus",
+                             "Ce nom d'équipe est déjà pris.", "2", "3", "Les Élus2", "Création en cours...",
+                             "Equipe rejointe : Les Élus2", "Lancer la partie", "Lancement..."}) {
+        at = std::find(at, spoken.end(), text);
+        ASSERT_NE(at, spoken.end()) << "not heard in order: " << text;
+    }
+    std::vector<std::string> sent;
+    for (const std::string& p : server.packets()) sent.push_back(p.substr(0, p.find('\0')));
+    EXPECT_EQ(sent, (std::vector<std::string>{"AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":",
+                                              "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
+                                              "CREATE_TEAM:Les Élus2", "START_GAME"}));
     EXPECT_EQ(count("Radio. Tapez votre message puis Entrée."), 1u);
-    EXPECT_EQ(count("Équipe. Tapez votre message puis Entrée."), 1u);
+    EXPECT_TRUE(isLeader);
 }
 
 TEST_F(Online, UnreachableServerIsSaidAndTheListStaysOpen) {
     withIdentity();
-    press(VK_RETURN, 100);
-    press(VK_RETURN, 400);
-    press(VK_RETURN, 700); // nobody listens on the main port
+    chooseMainServer(); // nobody listens on the main port
     closeAt(1000);
     const auto start = std::chrono::steady_clock::now();
     runClient();

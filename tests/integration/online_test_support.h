@@ -15,6 +15,10 @@ inline std::string framed(const std::string& text) { return text + std::string(1
 
 class Online : public ClientTest {
 protected:
+    // Skips the intro, opens the server list and picks "Serveur Principal" at 700.
+    static void chooseMainServer() {
+        for (uint32_t at : {100u, 400u, 700u}) press(VK_RETURN, at);
+    }
     // Typed text arrives as window events at `at`.
     static void typeAt(uint32_t at, const std::string& text) {
         fake::at(at, [text] { fake::pushText(text); });

@@ -8,72 +8,49 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // One s_server serving files from `root` (-WWW: no Content-Length, the body
-// ends when the connection closes); it listens on a free port it reports.
+// ends when the connection closes) on a free port it reports. The shell's
+// first line is its pid, which exec hands to s_server.
 class TlsServer {
 public:
     TlsServer(const fs::path& root, const std::string& name) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addchdir_np(&actions, root.c_str());
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string cert = name + ".pem", key = name + ".key";
-        const char* argv[] = {"openssl", "s_server", "-accept", "127.0.0.1:0", "-cert", cert.c_str(),
-                              "-key", key.c_str(), "-WWW", nullptr};
-        if (posix_spawnp(&pid_, "openssl", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
+        const std::string cmd = "cd " + root.string() + " && echo $$ && exec openssl s_server -accept 127.0.0.1:0 -cert " +
+                                name + ".pem -key " + name + ".key -WWW 2>/dev/null";
+        out_ = popen(cmd.c_str(), "r");
+        char line[256];
+        if (out_ && fgets(line, sizeof line, out_)) pid_ = std::atoi(line);
         // "ACCEPT 127.0.0.1:<port>" once it listens.
-        std::string text;
-        char c;
-        while (port_ == 0 && read(out[0], &c, 1) == 1) {
-            if (c != '\n') {
-                text += c;
-                continue;
-            }
-            if (text.rfind("ACCEPT ", 0) == 0) port_ = std::atoi(text.substr(text.rfind(':') + 1).c_str());
-            text.clear();
-        }
-        output_ = out[0];
+        while (port_ == 0 && out_ && fgets(line, sizeof line, out_))
+            if (std::strncmp(line, "ACCEPT ", 7) == 0) port_ = std::atoi(std::strrchr(line, ':') + 1);
     }
     ~TlsServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (output_ >= 0) close(output_);
+        if (pid_ > 0) kill(pid_, SIGTERM);
+        if (out_) pclose(out_);
     }
     int port() const { return port_; }
 
 private:
-    pid_t pid_ = -1;
+    FILE* out_ = nullptr;
+    pid_t pid_ = 0;
     int port_ = 0;
-    int output_ = -1;
 };
 
 class HttpsGet : public testing::Test {
@@ -91,16 +68,13 @@ protected:
         ASSERT_EQ(std::system((cd + " -keyout other.key -out other.pem -subj /CN=elsewhere.example"
                                " -addext subjectAltName=DNS:elsewhere.example" + signedByCa + ec).c_str()), 0);
         fs::create_directories(root_ / "updates");
-        write("updates/update.json", R"({"version":"1.10.2"})");
-        write("updates/limit.json", std::string(64 * 1024, 'a'));
-        write("updates/big.json", std::string(64 * 1024 + 1, 'a'));
+        std::ofstream(root_ / "updates/update.json") << R"({"version":"1.10.2"})";
+        std::ofstream(root_ / "updates/limit.json") << std::string(64 * 1024, 'a');
+        std::ofstream(root_ / "updates/big.json") << std::string(64 * 1024 + 1, 'a');
     }
     static void TearDownTestSuite() {
         std::error_code ignored;
         fs::remove_all(root_, ignored);
-    }
-    static void write(const std::string& name, const std::string& content) {
-        std::ofstream(root_ / name, std::ios::binary) << content;
     }
 
     static platform::HttpsRequest request(int port, const std::string& file, bool trustTestCa = true) {

@@ -1,8 +1,9 @@
 #pragma once
 // Scripted peers against the server's rules on a fake clock, with a fresh
-// database in a temporary folder.
+// database in a temporary folder and a scripted game.
 #include "../temp_folder.h"
 #include "base/sha256.h"
+#include "fake_game.h"
 #include "server/server.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@ class ServerTest : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
+        fake_game::reset();
         ServerSettings settings;
         settings.testPassword = "clé de test";
         settings.maxPlayers = 16;
@@ -26,20 +28,20 @@ protected:
     }
 
     uint32_t connect(const std::string& address = "10.0.0.1", bool testPort = false) {
-        return take(serverConnect(address, testPort, now, scratch()));
+        return take(serverConnect(address, testPort, now, out_));
     }
     void send(uint32_t peer, const std::string& text) { sendBytes(peer, text + std::string(1, '\0')); }
     void sendBytes(uint32_t peer, const std::string& bytes) {
-        serverReceive(peer, bytes, now, scratch());
+        serverReceive(peer, bytes, now, out_);
         take(0);
     }
     void disconnect(uint32_t peer) {
-        serverDisconnect(peer, now, scratch());
+        serverDisconnect(peer, now, out_);
         take(0);
     }
     void tick(uint32_t ms) {
         now += ms;
-        serverTick(now, scratch());
+        serverTick(now, out_);
         take(0);
     }
 
@@ -68,15 +70,12 @@ protected:
     uint32_t now = 1000;
     std::map<uint32_t, std::vector<std::string>> inbox;
     std::vector<uint32_t> closed;
-    std::vector<std::string> logged;
 
 private:
     Outbox out_;
-    Outbox& scratch() { return out_; }
     uint32_t take(uint32_t result) {
         for (const GameSend& s : out_.sends) inbox[s.player].push_back(s.text);
         closed.insert(closed.end(), out_.closes.begin(), out_.closes.end());
-        logged.insert(logged.end(), out_.log.begin(), out_.log.end());
         out_ = Outbox{};
         return result;
     }

@@ -1,14 +1,7 @@
 // Teams, chat and the games teams play, with a scripted game.
-#include "fake_game.h"
 #include "server_test_support.h"
 
-class TeamTest : public ServerTest {
-protected:
-    void SetUp() override {
-        ServerTest::SetUp();
-        fake_game::reset();
-    }
-};
+using TeamTest = ServerTest;
 
 TEST_F(TeamTest, ATeamsWholeLife) {
     const uint32_t a = player("Alice"), b = player("Bob"), c = player("Chloé"), d = player("Dan"), e = player("Ève");
