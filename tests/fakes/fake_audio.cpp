@@ -13,12 +13,6 @@ using platform::AudioVector;
 
 constexpr float RATE = 44100.0f; // every file: mono, 16-bit, 44.1 kHz
 
-struct Place3D {
-    int mode = platform::AUDIO_3D_NORMAL;
-    float minDistance = 1.0f, maxDistance = 1e9f;
-    AudioVector position;
-};
-
 struct Slide {
     bool active = false;
     float from = 0, to = 0;
@@ -33,7 +27,7 @@ struct Play : Playback {
     double frame = 0;
     uint32_t settledAt = 0;
     Slide slide; // of the volume; the engine never slides the rate
-    Place3D pending;
+    Playback pending; // its 3D settings, until apply3D
 };
 
 struct Sample {
@@ -123,8 +117,7 @@ bool initialised() { return g.init; }
 
 std::optional<Playback> playback(uint32_t handle) {
     Play* p = live(handle);
-    if (!p) return std::nullopt;
-    return *p;
+    return p ? std::optional<Playback>(*p) : std::nullopt;
 }
 
 std::vector<Playback> playbacks() {
@@ -322,7 +315,7 @@ bool channelSet3DAttributes(uint32_t channel, int mode, float minDistance, float
     Play* p = live(channel);
     if (!p || !(p->flags & AUDIO_3D)) return false;
     if (mode != AUDIO_3D_NORMAL && mode != AUDIO_3D_OFF && mode >= 0) return false;
-    if (mode >= 0) p->pending.mode = mode;
+    if (mode >= 0) p->pending.mode3D = mode;
     if (minDistance >= 0) p->pending.minDistance = minDistance;
     if (maxDistance >= 0) p->pending.maxDistance = maxDistance;
     return true;
@@ -332,7 +325,7 @@ bool channelSet3DPosition(uint32_t channel, const AudioVector& position) {
     record("channelSet3DPosition", channel);
     Play* p = live(channel);
     if (!p || !(p->flags & AUDIO_3D)) return false;
-    p->pending.position = position;
+    p->pending.position3D = position;
     return true;
 }
 
@@ -348,10 +341,10 @@ void apply3D() {
     if (!g.init) return;
     g.listener = g.pendingListener;
     for (auto& [h, p] : g.plays) {
-        p.mode3D = p.pending.mode;
+        p.mode3D = p.pending.mode3D;
         p.minDistance = p.pending.minDistance;
         p.maxDistance = p.pending.maxDistance;
-        p.position3D = p.pending.position;
+        p.position3D = p.pending.position3D;
     }
 }
 
