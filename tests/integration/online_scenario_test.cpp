@@ -12,9 +12,10 @@
 #include <chrono>
 #include <thread>
 
-TEST_F(Online, StoredIdentityLogsInAtOnceAndAFailureReturnsToTheMenu) {
-    EnetTestServer server(PORT_MAIN);
-    ASSERT_TRUE(server.listening());
+// Refused on the main server, the player tries the test server, which wants its pass.
+TEST_F(Online, StoredIdentityLogsInAtOnceAFailureReturnsToTheMenuAndTheTestServerTakesItsPass) {
+    EnetTestServer server(PORT_MAIN), testServer(PORT_TEST);
+    ASSERT_TRUE(server.listening() && testServer.listening());
     withIdentity();
     chooseMainServer();
     awaitPackets(server, 800, 1, "AUTH_FAIL:Mot de passe incorrect.");
@@ -22,16 +23,26 @@ TEST_F(Online, StoredIdentityLogsInAtOnceAndAFailureReturnsToTheMenu) {
     fake::at(900, [&] { afterFail = SceneManager::currentScene; });
     fake::at(1000, [&] { server.disconnectClients(); });
     fake::at(1010, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
-    closeAt(1500);
+    press(VK_RETURN, 1300); // the server list
+    press(VK_DOWN, 1600);   // "Serveur de Test"
+    press(VK_RETURN, 1900);
+    typeAt(2000, "clé");
+    press(VK_RETURN, 2200);
+    awaitPackets(testServer, 2300, 1);
+    closeAt(2500);
     runClient();
 
-    ASSERT_EQ(server.packets().size(), 1u);
-    EXPECT_EQ(server.packets()[0], framed("AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":"));
+    const std::string login = "AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":";
+    EXPECT_EQ(server.packets(), std::vector<std::string>{framed(login)});
     EXPECT_EQ(count("Connexion au serveur principal..."), 1u);
-    EXPECT_EQ(count("Authentification en cours."), 1u);
+    EXPECT_EQ(count("Authentification en cours."), 2u);
     EXPECT_EQ(count("Connexion échouée. Mot de passe incorrect."), 1u);
     EXPECT_EQ(afterFail, Scene::MENU);
     EXPECT_EQ(count("Serveur deconnecte."), 1u);
+    EXPECT_EQ(count("Mot de passe requis pour le serveur de test. Tapez le mot de passe puis Entrée."), 1u);
+    EXPECT_EQ(count("Connexion au serveur de test."), 1u);
+    EXPECT_EQ(testServer.packets(), std::vector<std::string>{framed(login + "clé")});
+    EXPECT_FALSE(isSelectingServer);
 }
 
 TEST_F(Online, PasswordIsAskedOnceThenOnlyItsHashIsKept) {
@@ -83,26 +94,6 @@ TEST_F(Online, AccountCreationSendsHashesAndStoresTheNewIdentity) {
     EXPECT_EQ(saved.email, emailHash) << "the plain address is dropped";
     EXPECT_EQ(saved.passHash, passHash);
     EXPECT_EQ(saved.gender, "F");
-}
-
-TEST_F(Online, TestServerTakesTheTypedPasswordAsAccessPass) {
-    EnetTestServer server(PORT_TEST);
-    withIdentity();
-    press(VK_RETURN, 100);
-    press(VK_RETURN, 400);
-    press(VK_DOWN, 700);   // "Serveur de Test"
-    press(VK_RETURN, 1000);
-    typeAt(1100, "clé");
-    press(VK_RETURN, 1300);
-    awaitPackets(server, 1400, 1);
-    closeAt(1600);
-    runClient();
-
-    EXPECT_EQ(count("Mot de passe requis pour le serveur de test. Tapez le mot de passe puis Entrée."), 1u);
-    EXPECT_EQ(count("Connexion au serveur de test."), 1u);
-    ASSERT_EQ(server.packets().size(), 1u);
-    EXPECT_EQ(server.packets()[0], framed("AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":clé"));
-    EXPECT_FALSE(isSelectingServer);
 }
 
 // Chat keys open their entries only on the maps; a refused team name stays in
