@@ -34,23 +34,17 @@ struct Levels {
 
 // A 16-bit PCM WAV of a 441 Hz sine; with `leftOnly`, a stereo file's right channel is silent.
 void writeTone(const std::string& path, uint32_t ms, int rate, int channels, bool leftOnly = false) {
-    const uint32_t frames = uint32_t(uint64_t(ms) * rate / 1000), dataBytes = frames * uint32_t(channels) * 2;
+    std::vector<int16_t> pcm;
+    for (uint32_t i = 0; i < uint32_t(uint64_t(ms) * rate / 1000); ++i)
+        for (int c = 0; c < channels; ++c)
+            pcm.push_back(c > 0 && leftOnly ? 0 : int16_t(std::lround(16000.0 * std::sin(2 * M_PI * 441.0 * i / rate))));
+    const uint32_t bytes = uint32_t(pcm.size() * 2), r = uint32_t(rate), ch = uint32_t(channels);
+    // "RIFF", size, "WAVE", "fmt ", 16, PCM and channels, rate, byte rate, block size and bits, "data", size.
+    const uint32_t head[] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16, 1 | ch << 16, r, r * ch * 2,
+                             ch * 2 | 16 << 16, 0x61746164, bytes};
     std::ofstream f(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
-    f.write("RIFF", 4);
-    u32(36 + dataBytes);
-    f.write("WAVEfmt ", 8);
-    // Chunk size; PCM and channels; rate; byte rate; block size and bits.
-    for (uint32_t v : {16u, 1u | uint32_t(channels) << 16, uint32_t(rate), uint32_t(rate * channels * 2),
-                       uint32_t(channels * 2) | 16u << 16})
-        u32(v);
-    f.write("data", 4);
-    u32(dataBytes);
-    for (uint32_t i = 0; i < frames; ++i) {
-        auto v = int16_t(std::lround(16000.0 * std::sin(2 * M_PI * 441.0 * i / rate)));
-        for (int c = 0; c < channels; ++c) u16(uint16_t(c > 0 && leftOnly ? 0 : v));
-    }
+    f.write(reinterpret_cast<const char*>(head), sizeof head);
+    f.write(reinterpret_cast<const char*>(pcm.data()), std::streamsize(bytes));
 }
 
 // Renders as the device's thread and the sound card would: a pump, 10 ms of audio.
