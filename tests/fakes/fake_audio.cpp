@@ -85,6 +85,12 @@ Play* live(uint32_t handle) {
     return &it->second;
 }
 
+// Records a call on a playback; the playback, if live.
+Play* use(const char* fn, uint32_t handle) {
+    record(fn, handle);
+    return live(handle);
+}
+
 void erasePlay(uint32_t handle) {
     Play* p = live(handle);
     if (p && p->state != platform::AUDIO_STOPPED) g.stopLog.push_back(handle);
@@ -228,16 +234,14 @@ bool channelPlay(uint32_t channel, bool restart) {
 }
 
 bool channelPause(uint32_t channel) {
-    record("channelPause", channel);
-    Play* p = live(channel);
+    Play* p = use("channelPause", channel);
     if (!p || p->state != AUDIO_PLAYING) return false;
     p->state = AUDIO_PAUSED;
     return true;
 }
 
 bool channelStop(uint32_t channel) {
-    record("channelStop", channel);
-    Play* p = live(channel);
+    Play* p = use("channelStop", channel);
     if (!p) return false;
     if (p->state != AUDIO_STOPPED) g.stopLog.push_back(channel);
     p->state = AUDIO_STOPPED;
@@ -254,14 +258,12 @@ uint32_t audioStopsSince(uint32_t since, std::vector<uint32_t>& handles, bool& c
 }
 
 int channelIsActive(uint32_t channel) {
-    record("channelIsActive", channel);
-    Play* p = live(channel);
+    Play* p = use("channelIsActive", channel);
     return p ? p->state : AUDIO_STOPPED;
 }
 
 bool channelSetAttribute(uint32_t channel, int attrib, float value) {
-    record("channelSetAttribute", channel);
-    Play* p = live(channel);
+    Play* p = use("channelSetAttribute", channel);
     if (!p || (attrib != AUDIO_ATTRIB_VOL && attrib != AUDIO_ATTRIB_FREQ)) return false;
     if (attrib == AUDIO_ATTRIB_FREQ) {
         p->freq = value <= 0 ? RATE : value;
@@ -273,8 +275,7 @@ bool channelSetAttribute(uint32_t channel, int attrib, float value) {
 }
 
 bool channelGetAttribute(uint32_t channel, int attrib, float* value) {
-    record("channelGetAttribute", channel);
-    Play* p = live(channel);
+    Play* p = use("channelGetAttribute", channel);
     if (!p || !value || (attrib != AUDIO_ATTRIB_VOL && attrib != AUDIO_ATTRIB_FREQ)) return false;
     *value = attrib == AUDIO_ATTRIB_VOL ? p->volume : p->freq;
     return true;
@@ -290,20 +291,17 @@ bool channelSlideAttribute(uint32_t channel, int attrib, float value, uint32_t m
 }
 
 uint64_t channelGetLength(uint32_t channel) {
-    record("channelGetLength", channel);
-    Play* p = live(channel);
+    Play* p = use("channelGetLength", channel);
     return p ? p->length : AUDIO_ERROR_LENGTH;
 }
 
 uint64_t channelGetPosition(uint32_t channel) {
-    record("channelGetPosition", channel);
-    Play* p = live(channel);
+    Play* p = use("channelGetPosition", channel);
     return p ? p->position : AUDIO_ERROR_LENGTH;
 }
 
 bool channelSetPosition(uint32_t channel, uint64_t bytes) {
-    record("channelSetPosition", channel);
-    Play* p = live(channel);
+    Play* p = use("channelSetPosition", channel);
     if (!p || bytes / 2 >= p->frames) return false;
     p->frame = double(bytes / 2);
     settle(*p);
@@ -311,8 +309,7 @@ bool channelSetPosition(uint32_t channel, uint64_t bytes) {
 }
 
 bool channelSet3DAttributes(uint32_t channel, int mode, float minDistance, float maxDistance) {
-    record("channelSet3DAttributes", channel);
-    Play* p = live(channel);
+    Play* p = use("channelSet3DAttributes", channel);
     if (!p || !(p->flags & AUDIO_3D)) return false;
     if (mode != AUDIO_3D_NORMAL && mode != AUDIO_3D_OFF && mode >= 0) return false;
     if (mode >= 0) p->pending.mode3D = mode;
@@ -322,8 +319,7 @@ bool channelSet3DAttributes(uint32_t channel, int mode, float minDistance, float
 }
 
 bool channelSet3DPosition(uint32_t channel, const AudioVector& position) {
-    record("channelSet3DPosition", channel);
-    Play* p = live(channel);
+    Play* p = use("channelSet3DPosition", channel);
     if (!p || !(p->flags & AUDIO_3D)) return false;
     p->pending.position3D = position;
     return true;
