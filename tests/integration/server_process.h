@@ -49,7 +49,6 @@ public:
     }
 
     uint16_t port() const { return port_; }
-    const std::string& folder() const { return folder_; }
 
     // The exit status after SIGTERM, or -1.
     int stop() {

@@ -30,13 +30,7 @@ struct GameTest : ::testing::Test {
         out.clear();
     }
     Zombie& addZombie(int x, int y, bool frozen = false, int health = 1000000) {
-        Zombie z;
-        z.id = game->nextZombieId++;
-        z.pos = {x, y};
-        z.health = health;
-        z.nextStepAt = frozen ? now + 3600000 : now;
-        game->zombies.push_back(z);
-        return game->zombies.back();
+        return game->zombies.emplace_back(Zombie{game->nextZombieId++, {x, y}, health, frozen ? now + 3600000 : now});
     }
     void place(uint32_t id, int x, int y) {
         player(id).pos = {x, y};
