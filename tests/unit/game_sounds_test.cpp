@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 using namespace audio_test;
 using fake::audio::playback;
@@ -23,20 +22,16 @@ namespace {
 // "name@x,z" (or "name@flat" with 3D off).
 template <typename F>
 std::vector<std::string> started(F action) {
-    std::map<std::string, std::string> nameOfFile;
-    for (const SoundDef& d : soundTable()) nameOfFile[SOUNDS + d.file] = d.name;
     const size_t from = fake::audio::calls().size();
     action();
     std::vector<std::string> out;
     const auto& calls = fake::audio::calls();
     for (size_t i = from; i < calls.size(); ++i) {
-        if (calls[i].fn != "channelPlay") continue;
         const auto p = playback(calls[i].handle);
-        if (!p) continue;
-        std::string where = !(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF
-                                ? "flat"
-                                : std::to_string(int(p->position3D.x)) + "," + std::to_string(int(p->position3D.z));
-        out.push_back(nameOfFile[p->path] + "@" + where);
+        if (calls[i].fn != "channelPlay" || !p) continue;
+        const bool flat = !(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF;
+        out.push_back(soundOf(calls[i].handle) + "@" +
+                      (flat ? "flat" : std::to_string(int(p->position3D.x)) + "," + std::to_string(int(p->position3D.z))));
     }
     return out;
 }
@@ -142,12 +137,16 @@ TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {
     EXPECT_EQ(started([] { updateZombieAudio(300, 0); }), (Heard{"zombie_groan@200,0", "zombie_groan@50,0"}));
 }
 
-TEST(GameSounds, InstantKillFollowsTheEffectsLevelUntilItEnds) {
+TEST(GameSounds, InstantKillReplacesItselfAndFollowsTheEffectsLevelUntilItEnds) {
     startAudio(1000);
     setLevel(AudioChannel::EFFECTS, 0.5f);
     playSound("instant_kill_snd", -1, -1);
+    const uint32_t first = g_instantKillCh;
+    EXPECT_FLOAT_EQ(playback(first)->volume, 0.5f * INSTANT_KILL_BASE_VOL);
+    playSound("instant_kill_snd", -1, -1);
     const uint32_t h = g_instantKillCh;
-    ASSERT_NE(h, 0u);
+    EXPECT_NE(h, first);
+    EXPECT_FALSE(isChannelPlaying(first));
     setLevel(AudioChannel::EFFECTS, 0.8f);
     refreshInstantKillVolume();
     EXPECT_FLOAT_EQ(playback(h)->volume, 0.8f * INSTANT_KILL_BASE_VOL);

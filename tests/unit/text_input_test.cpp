@@ -1,6 +1,7 @@
 // The spoken text entry: editing as the player hears it, whole UTF-8
 // characters, and what the chat entries send.
 #include "audio/playback.h"
+#include "base/utf8.h"
 #include "client_test_support.h"
 #include "enet_test_server.h"
 #include "input/text_input.h"
@@ -22,12 +23,9 @@ protected:
         ClientTest::TearDown();
     }
     static void type(const std::string& text) {
-        size_t i = 0;
-        while (i < text.size()) {
-            unsigned char c = static_cast<unsigned char>(text[i]);
-            size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        for (size_t i = 0, len; i < text.size(); i += len) {
+            len = utf8SequenceLength(static_cast<unsigned char>(text[i]));
             TextInput::handleChar(text.substr(i, len));
-            i += len;
         }
     }
     // Opens a chat entry, types and sends; returns what the server received.

@@ -139,22 +139,3 @@ TEST_F(Volume, MenuMusicChoiceIsLimitedAndSaved) {
     EXPECT_EQ(s.profile.gender, "M");
     EXPECT_TRUE(s.volumes.empty());
 }
-
-TEST_F(Volume, LevelsAndMusicSurviveARestart) {
-    ASSERT_TRUE(saveIdentity(PlayerProfile{"Bob", "b@x.fr", "h", "M"}));
-    initVolumeManager();
-    adjustMasterChannel(-0.05f);
-    cycleChannel(true);
-    adjustSelectedChannel(-0.05f);
-    adjustSelectedChannel(-0.05f);
-    setMenuMusicIndex(5);
-
-    // The next run starts from the file alone.
-    audioChannels.clear();
-    initVolumeManager();
-    expectNear(levels(), {0.95f, 1, 0.9f, 1, 1, 1, 1, 1});
-    EXPECT_EQ(audioChannels.at(AudioChannel::EFFECTS).label, "Effets spéciaux");
-    const Save s = readSave();
-    EXPECT_EQ(s.index, 5);
-    EXPECT_EQ(s.profile.username, "Bob");
-}
