@@ -32,16 +32,21 @@ inline void startAudio(uint32_t sampleMs = 1000, uint32_t streamMs = 4000,
 
 inline void setLevel(AudioChannel c, float level) { audioChannels[c].volume = level; }
 
-// The table name of the sound a playback plays; "" when none.
+// The table name of the sound a playback plays, with "@x,z" when placed in
+// 3D; "" when none.
 inline std::string soundOf(uint32_t handle) {
     const auto p = fake::audio::playback(handle);
-    for (const SoundDef& d : soundTable())
-        if (p && p->path == SOUNDS + d.file) return d.name;
+    for (const SoundDef& d : soundTable()) {
+        if (!p || p->path != SOUNDS + d.file) continue;
+        if (!(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF) return d.name;
+        return std::string(d.name) + "@" + std::to_string(int(p->position3D.x)) + "," +
+               std::to_string(int(p->position3D.z));
+    }
     return "";
 }
 
 // What the player got from `action`: each text spoken, then each sound
-// started, as "text / text [sound]".
+// started, as "text / text [sound] [sound@x,z]".
 template <typename F>
 std::string heard(F action) {
     fake::clearSpoken();

@@ -12,53 +12,28 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace audio_test;
 using fake::audio::playback;
 
-namespace {
-
-// Names and places of the playbacks started while `action` runs, as
-// "name@x,z" (or "name@flat" with 3D off).
-template <typename F>
-std::vector<std::string> started(F action) {
-    const size_t from = fake::audio::calls().size();
-    action();
-    std::vector<std::string> out;
-    const auto& calls = fake::audio::calls();
-    for (size_t i = from; i < calls.size(); ++i) {
-        const auto p = playback(calls[i].handle);
-        if (calls[i].fn != "channelPlay" || !p) continue;
-        const bool flat = !(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF;
-        out.push_back(soundOf(calls[i].handle) + "@" +
-                      (flat ? "flat" : std::to_string(int(p->position3D.x)) + "," + std::to_string(int(p->position3D.z))));
-    }
-    return out;
-}
-using Heard = std::vector<std::string>;
-
-} // namespace
-
 TEST(WeaponSounds, NamesAreCleanedOnlyWhereTheServerMayStray) {
     startAudio();
-    EXPECT_EQ(started([] { playWeaponEquip(" ak47\r\n"); }), Heard{"equip_AK47@flat"});
-    EXPECT_EQ(started([] { playWeaponEquip("couteau"); }), Heard{"equip_Couteau@flat"});
-    EXPECT_EQ(started([] { playWeaponEquip("fusilapompe"); }), Heard{}) << "only equip_FusilAPompe exists";
-    EXPECT_EQ(started([] { playWeaponEquip("\tM\x01" "16\v"); }), Heard{"equip_M16@flat"});
-    EXPECT_EQ(started([] { playWeaponEquip(""); }), Heard{});
-    EXPECT_EQ(started([] { playBoxPickup("M16\r\n", 4, 5); }), Heard{"pickup_M16@4,5"});
-    EXPECT_EQ(started([] { playBoxPickup(" \tAK47 \t", 4, 5); }), Heard{"pickup_AK47@4,5"});
-    EXPECT_EQ(started([] { playBoxPickup("Couteau", 4, 5); }), Heard{}) << "no pick-up sound for the knife";
-    EXPECT_EQ(started([] { playDryFire("Revolver"); }), Heard{"empty_Revolver@flat"});
-    EXPECT_EQ(started([] { playDryFire(" Revolver"); }), Heard{});
-    EXPECT_EQ(started([] { playBoxTeleport(9, 9); }), Heard{"box_teleport@flat"});
+    EXPECT_EQ(heard([] { playWeaponEquip(" ak47\r\n"); }), " [equip_AK47]");
+    EXPECT_EQ(heard([] { playWeaponEquip("couteau"); }), " [equip_Couteau]");
+    EXPECT_EQ(heard([] { playWeaponEquip("fusilapompe"); }), "") << "only equip_FusilAPompe exists";
+    EXPECT_EQ(heard([] { playWeaponEquip("\tM\x01" "16\v"); }), " [equip_M16]");
+    EXPECT_EQ(heard([] { playWeaponEquip(""); }), "");
+    EXPECT_EQ(heard([] { playBoxPickup("M16\r\n", 4, 5); }), " [pickup_M16@4,5]");
+    EXPECT_EQ(heard([] { playBoxPickup(" \tAK47 \t", 4, 5); }), " [pickup_AK47@4,5]");
+    EXPECT_EQ(heard([] { playBoxPickup("Couteau", 4, 5); }), "") << "no pick-up sound for the knife";
+    EXPECT_EQ(heard([] { playDryFire("Revolver"); }), " [empty_Revolver]");
+    EXPECT_EQ(heard([] { playDryFire(" Revolver"); }), "");
+    EXPECT_EQ(heard([] { playBoxTeleport(9, 9); }), " [box_teleport]");
 }
 
 TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
     startAudio();
     fake::setTime(5000);
-    EXPECT_EQ(started([] { playBoxWeaponSpawn("M16", 20, 5); }), Heard{"box_loop@20,15"});
-    EXPECT_EQ(fake::lastSpoken(), "M16 apparu");
+    EXPECT_EQ(heard([] { playBoxWeaponSpawn("M16", 20, 5); }), "M16 apparu [box_loop@20,15]");
     const uint32_t loop = getSoundHandle("box_loop");
     auto placements = [loop] {
         int n = 0;
@@ -75,13 +50,13 @@ TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
 
     // A loop that stopped by itself starts again at the next refresh.
     platform::channelStop(loop);
-    const Heard restarted = started([] {
+    const std::string restarted = heard([] {
         for (int i = 0; i < 100; ++i) {
             fake::advance(10);
             updateMysteryBoxAudio();
         }
     });
-    EXPECT_EQ(restarted, Heard{"box_loop@20,15"});
+    EXPECT_EQ(restarted, " [box_loop@20,15]");
 
     stopBoxWeaponLoop();
     EXPECT_EQ(playback(loop)->state, platform::AUDIO_STOPPED);
@@ -100,17 +75,17 @@ TEST(GameSounds, StepsImpactsAndTheWallFollowTheMap) {
     startAudio();
     localPlayer = {2, 3};
     fake::scriptDraws({0, 1, 1, 0, 1});
-    EXPECT_EQ(started([] { playStepAt(2, 3); }), Heard{"step_lobby_0@flat"}) << "one's own step, even in the lobby";
-    EXPECT_EQ(started([] { playStepAt(2, 4); }), Heard{"step_lobby_1@2,4"});
+    EXPECT_EQ(heard([] { playStepAt(2, 3); }), " [step_lobby_0]") << "one's own step, even in the lobby";
+    EXPECT_EQ(heard([] { playStepAt(2, 4); }), " [step_lobby_1@2,4]");
     isInMaison = true;
-    EXPECT_EQ(started([] { playStepAt(7, 4); }), Heard{"step_maison_1@7,4"});
-    EXPECT_EQ(started([] { playZombieStep(8, 8); }), Heard{"step_zombie_1@8,8"});
-    EXPECT_EQ(started([] { playZombieStep(8, 8); }), Heard{"step_zombie_2@8,8"});
-    EXPECT_EQ(started([] { playWallSound(); }), Heard{"wall_maison@2,3"});
+    EXPECT_EQ(heard([] { playStepAt(7, 4); }), " [step_maison_1@7,4]");
+    EXPECT_EQ(heard([] { playZombieStep(8, 8); }), " [step_zombie_1@8,8]");
+    EXPECT_EQ(heard([] { playZombieStep(8, 8); }), " [step_zombie_2@8,8]");
+    EXPECT_EQ(heard([] { playWallSound(); }), " [wall_maison@2,3]");
     isInMaison = false;
-    EXPECT_EQ(started([] { playWallSound(); }), Heard{"wall_lobby@2,3"});
-    EXPECT_EQ(started([] { playImpactSound("Couteau", true, 1, 2); }), Heard{"death_walker@1,2"});
-    EXPECT_EQ(started([] { playImpactSound("COUTEAU", false, 1, 2); }), Heard{"impact_bullet@1,2"});
+    EXPECT_EQ(heard([] { playWallSound(); }), " [wall_lobby@2,3]");
+    EXPECT_EQ(heard([] { playImpactSound("Couteau", true, 1, 2); }), " [death_walker@1,2]");
+    EXPECT_EQ(heard([] { playImpactSound("COUTEAU", false, 1, 2); }), " [impact_bullet@1,2]");
 }
 
 TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {
@@ -121,20 +96,20 @@ TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {
     // Draws of 1000ths: the zombie at 5 (chance 0.8) takes 0.8, the one at 10
     // misses with 0.801, the one at 50 (chance 0.45) takes exactly 0.45.
     fake::scriptDraws({800, 801, 450});
-    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), (Heard{"zombie_groan@5,0", "zombie_groan@50,0"}));
+    EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), " [zombie_groan@5,0] [zombie_groan@50,0]");
     EXPECT_EQ(fake::drawsLeft(), 0u) << "only the three nearest draw";
 
     fake::scriptDraws({0, 0, 0});
     fake::advance(899);
-    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), Heard{});
+    EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), "");
     fake::advance(1);
     fake::scriptDraws({801, 0, 451});
-    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), Heard{"zombie_groan@10,0"});
+    EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), " [zombie_groan@10,0]");
 
     // Seen from elsewhere, the far ones are the nearest; beyond 80 tiles the chance is 0.2.
     fake::advance(900);
     fake::scriptDraws({200, 201, 0});
-    EXPECT_EQ(started([] { updateZombieAudio(300, 0); }), (Heard{"zombie_groan@200,0", "zombie_groan@50,0"}));
+    EXPECT_EQ(heard([] { updateZombieAudio(300, 0); }), " [zombie_groan@200,0] [zombie_groan@50,0]");
 }
 
 TEST(GameSounds, InstantKillReplacesItselfAndFollowsTheEffectsLevelUntilItEnds) {

@@ -51,17 +51,6 @@ protected:
 
 using namespace std::string_literals;
 
-// Where the last playback started stands, as (x, y, z); 3D off reads as "flat".
-std::string whereLastStarted() {
-    const auto plays = fake::audio::callsTo("channelPlay");
-    if (plays.empty()) return "none";
-    const auto p = fake::audio::playback(plays.back().handle);
-    if (!p) return "none";
-    if (!(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF) return "flat";
-    const auto& v = p->position3D;
-    return std::to_string(int(v.x)) + "," + std::to_string(int(v.y)) + "," + std::to_string(int(v.z));
-}
-
 class GameWorld : public Incoming {
 protected:
     void SetUp() override {
@@ -200,31 +189,27 @@ TEST_F(Incoming, LobbyEntryAndItsWalk) {
     EXPECT_EQ(handle("POS:2,-5"), " [step_lobby_0]");
     EXPECT_EQ(localPlayer.x * 100 + localPlayer.y, 195);
     EXPECT_EQ(handle("REMOTE_MOVE:Alice:3,5"), "");
-    EXPECT_EQ(handle("REMOTE_MOVE:Bob:3;6"), " [step_lobby_1]");
-    EXPECT_EQ(handle("WALL"), " [wall_lobby]");
+    EXPECT_EQ(handle("REMOTE_MOVE:Bob:3;6"), " [step_lobby_1@3,6]");
+    EXPECT_EQ(handle("WALL"), " [wall_lobby@2,-5]");
     EXPECT_EQ(handle("HEALTH_MSG:100 points de vie sur 100."), "100 points de vie sur 100.");
 }
 
 TEST_F(GameWorld, PlayersWeaponsDoorsAndTheEndOfAGame) {
     fake::scriptDraws({0, 1, 0});
-    EXPECT_EQ(handle("POS:3,4"), " [step_maison_0]");
-    EXPECT_EQ(whereLastStarted(), "flat") << "the local player's own step sounds at the listener";
+    EXPECT_EQ(handle("POS:3,4"), " [step_maison_0]") << "the local player's own step sounds at the listener";
     EXPECT_EQ(localPlayer.x * 100 + localPlayer.y, 304);
     EXPECT_EQ(fake::audio::listener().position.x, 3.0f);
     EXPECT_EQ(fake::audio::listener().position.z, 4.0f);
-    EXPECT_EQ(handle("REMOTE_MOVE:Bob:3,6"), " [step_maison_1]");
-    EXPECT_EQ(whereLastStarted(), "3,0,6");
+    EXPECT_EQ(handle("REMOTE_MOVE:Bob:3,6"), " [step_maison_1@3,6]");
 
     EXPECT_EQ(handle("REMOTE_SHOOT:Alice:AK47:3,4"), "");
-    EXPECT_EQ(handle("REMOTE_SHOOT:Bob:AK47:1,2"), " [fire_AK47]");
-    EXPECT_EQ(whereLastStarted(), "1,0,2");
+    EXPECT_EQ(handle("REMOTE_SHOOT:Bob:AK47:1,2"), " [fire_AK47@1,2]");
     EXPECT_EQ(handle("SHOOT_OK:M16"), " [fire_M16]");
-    EXPECT_EQ(whereLastStarted(), "flat");
     EXPECT_EQ(handle("SHOOT_FAIL:Revolver"), " [empty_Revolver]");
     EXPECT_EQ(handle("RELOAD_OK:AK47"), " [reload_AK47]");
     EXPECT_EQ(handle("SWITCH_OK: ak47"), " ak47 [equip_AK47]");
     EXPECT_EQ(handle("AMMO_MSG:30 balles : chargeur plein"), "30 balles : chargeur plein");
-    EXPECT_EQ(handle("WALL"), " [wall_maison]");
+    EXPECT_EQ(handle("WALL"), " [wall_maison@3,4]");
     EXPECT_EQ(handle("POTION_BOUGHT"), "Vous buvez la potion... [potion_vie]");
 
     // Deaths: everyone's is heard, only the local one is spoken and kills the keys.
@@ -238,18 +223,16 @@ TEST_F(GameWorld, PlayersWeaponsDoorsAndTheEndOfAGame) {
     EXPECT_TRUE(isLocalDead());
 
     // A bite is the local player's by e-mail even under another pseudo, or by pseudo.
-    EXPECT_EQ(handle("PLAYER_HIT:alice@example.org:12"), " [morsure] [cri_homme]");
-    EXPECT_EQ(whereLastStarted(), "3,0,4");
+    EXPECT_EQ(handle("PLAYER_HIT:alice@example.org:12"), " [morsure@3,4] [cri_homme@3,4]");
     myProfile.gender = "f";
-    EXPECT_EQ(handle("PLAYER_HIT:Alice:12"), " [morsure] [cri_femme]");
+    EXPECT_EQ(handle("PLAYER_HIT:Alice:12"), " [morsure@3,4] [cri_femme@3,4]");
     EXPECT_EQ(handle("PLAYER_HIT:Bob:12"), "");
     myProfile.email.clear();
     EXPECT_EQ(handle("PLAYER_HIT::12"), "") << "an empty e-mail is nobody's";
 
-    EXPECT_EQ(handle("DOOR_OPENED:70,50"), " [door_open]");
-    EXPECT_EQ(whereLastStarted(), "70,0,50");
+    EXPECT_EQ(handle("DOOR_OPENED:70,50"), " [door_open@70,50]");
     EXPECT_FALSE(isDoorClosedAt(70, 50));
-    EXPECT_EQ(handle("DOOR_CLOSED:70,50"), " [door_close]");
+    EXPECT_EQ(handle("DOOR_CLOSED:70,50"), " [door_close@70,50]");
     EXPECT_TRUE(isDoorClosedAt(70, 50));
 
     EXPECT_EQ(handle("GAME_OVER_SIGNAL"), "Partie terminee. [game_over]");
@@ -262,20 +245,18 @@ TEST_F(GameWorld, PlayersWeaponsDoorsAndTheEndOfAGame) {
 
 TEST_F(GameWorld, BoxRoundsAndBonuses) {
     const std::string opening = "Round terminé. Nombre de kill par joueur : ";
-    EXPECT_EQ(handle("BOX_OPENING_START:20,5"), " [box_open]");
+    EXPECT_EQ(handle("BOX_OPENING_START:20,5"), " [box_open@20,5]");
     EXPECT_TRUE(currentBox.isOpening);
-    EXPECT_EQ(handle("BOX_SPAWN:M16:20,5"), "M16 apparu [box_loop]");
+    EXPECT_EQ(handle("BOX_SPAWN:M16:20,5"), "M16 apparu [box_loop@20,15]");
     EXPECT_TRUE(currentBox.hasWeapon && !currentBox.isOpening);
     EXPECT_EQ(currentBox.weaponName, "M16");
-    EXPECT_EQ(handle("BOX_PICKUP_OK:M16 :21,6"), " [pickup_M16]");
-    EXPECT_EQ(whereLastStarted(), "21,0,6");
+    EXPECT_EQ(handle("BOX_PICKUP_OK:M16 :21,6"), " [pickup_M16@21,6]");
     EXPECT_EQ(fake::audio::playback(getSoundHandle("box_loop"))->state, platform::AUDIO_STOPPED);
     EXPECT_TRUE(!currentBox.hasWeapon && currentBox.weaponName.empty());
     EXPECT_EQ(currentBox.x * 100 + currentBox.y, 2005) << "a pick-up does not move the box";
-    EXPECT_EQ(handle("EPEE_PICKUP_OK"), " [pickup_Epee]");
-    EXPECT_EQ(whereLastStarted(), "0,0,50");
+    EXPECT_EQ(handle("EPEE_PICKUP_OK"), " [pickup_Epee@0,50]");
 
-    EXPECT_EQ(handle("BOX_SPAWN:AK47:20,5"), "AK47 apparu [box_loop]");
+    EXPECT_EQ(handle("BOX_SPAWN:AK47:20,5"), "AK47 apparu [box_loop@20,15]");
     EXPECT_EQ(handle("BOX_HIDDEN:bientôt"), "");
     EXPECT_EQ(fake::audio::playback(getSoundHandle("box_loop"))->state, platform::AUDIO_PLAYING)
         << "an unreadable delay is ignored entirely";
@@ -283,7 +264,6 @@ TEST_F(GameWorld, BoxRoundsAndBonuses) {
     EXPECT_EQ(fake::audio::playback(getSoundHandle("box_loop"))->state, platform::AUDIO_STOPPED);
     EXPECT_EQ(handle("BOX_READY:7,8"), "Boite de nouveau disponible.");
     EXPECT_EQ(handle("BOX_TELEPORT:30,40"), " [box_teleport]");
-    EXPECT_EQ(whereLastStarted(), "flat");
     EXPECT_EQ(currentBox.x * 100 + currentBox.y, 3040);
     EXPECT_EQ(handle("BOX_DESPAWN"), "");
 
@@ -306,11 +286,11 @@ TEST_F(GameWorld, BoxRoundsAndBonuses) {
 }
 
 TEST_F(GameWorld, ZombieFootstepsFollowTheDistanceWalked) {
-    EXPECT_EQ(handle("Z_SPAWN:7,10,10"), " [zombie_spawn]");
+    EXPECT_EQ(handle("Z_SPAWN:7,10,10"), " [zombie_spawn@10,10]");
     EXPECT_EQ(zombieSteps("Z_POS:7,10,10"), 0) << "a first position is only recorded";
     // Two tiles: two step points of 0.85, one sound (same arrival time), 0.3 kept.
-    EXPECT_EQ(zombieSteps("Z_POS:7,10,12"), 1);
-    EXPECT_EQ(whereLastStarted(), "10,0,11");
+    fake::scriptDraws({0});
+    EXPECT_EQ(handle("Z_POS:7,10,12"), " [step_zombie_1@10,11]");
     EXPECT_NEAR(g_zStep[7].distAccum, 0.3f, 1e-5f);
     EXPECT_EQ(localZombies[0].y, 12);
     // A 13-tile jump is not walked and forgets the carry.
@@ -334,11 +314,11 @@ TEST_F(GameWorld, ZombieFootstepsFollowTheDistanceWalked) {
     handleIncomingPacket("Z_SPAWN:5,30,30");
     handleIncomingPacket("Z_POS:5,1,1");
     EXPECT_EQ(localZombies[1].x + localZombies[2].x, 1 + 30);
-    EXPECT_EQ(handle("Z_HIT:5,Couteau:1,1"), " [impact_couteau]");
-    EXPECT_EQ(handle("Z_HIT:5,couteau:1,1"), " [impact_bullet]") << "weapon names compare exactly";
-    EXPECT_EQ(handle("Z_HIT:5,Epee:1,1"), " [impact_epee]");
+    EXPECT_EQ(handle("Z_HIT:5,Couteau:1,1"), " [impact_couteau@1,1]");
+    EXPECT_EQ(handle("Z_HIT:5,couteau:1,1"), " [impact_bullet@1,1]") << "weapon names compare exactly";
+    EXPECT_EQ(handle("Z_HIT:5,Epee:1,1"), " [impact_epee@1,1]");
     EXPECT_EQ(localZombies.size(), 3u);
-    EXPECT_EQ(handle("Z_DIE:5,Epee:1,1"), " [death_walker]");
+    EXPECT_EQ(handle("Z_DIE:5,Epee:1,1"), " [death_walker@1,1]");
     ASSERT_EQ(localZombies.size(), 2u);
     EXPECT_EQ(localZombies[1].x, 30);
 }
