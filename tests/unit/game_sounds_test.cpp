@@ -40,23 +40,17 @@ TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
         for (const auto& c : fake::audio::callsTo("channelSet3DPosition")) n += c.handle == loop;
         return n;
     };
+    auto refreshFor = [](int ms) {
+        for (int i = 0; i < ms / 10; ++i, updateMysteryBoxAudio()) fake::advance(10);
+    };
     const int atSpawn = placements();
-    for (int i = 0; i < 300; ++i) { // three seconds of 10 ms passes
-        fake::advance(10);
-        updateMysteryBoxAudio();
-    }
+    refreshFor(3000);
     EXPECT_EQ(placements() - atSpawn, 3);
     EXPECT_EQ(playback(loop)->state, platform::AUDIO_PLAYING);
 
     // A loop that stopped by itself starts again at the next refresh.
     platform::channelStop(loop);
-    const std::string restarted = heard([] {
-        for (int i = 0; i < 100; ++i) {
-            fake::advance(10);
-            updateMysteryBoxAudio();
-        }
-    });
-    EXPECT_EQ(restarted, " [box_loop@20,15]");
+    EXPECT_EQ(heard([&] { refreshFor(1000); }), " [box_loop@20,15]");
 
     stopBoxWeaponLoop();
     EXPECT_EQ(playback(loop)->state, platform::AUDIO_STOPPED);

@@ -15,6 +15,7 @@
 namespace {
 
 using audio_test::heard;
+using Texts = std::vector<std::string>;
 
 class Lobby : public TempFolder {
 protected:
@@ -63,8 +64,7 @@ TEST_F(Lobby, GroupAndRankingMenusWrapAndAskForTheRankings) {
     EXPECT_EQ(confirm(), "Récupération du classement par zombies tués... [ui_valid]");
     EXPECT_EQ(down(), "Classement par round [ui_nav]");
     EXPECT_EQ(confirm(), "Récupération du classement par round... [ui_valid]");
-    EXPECT_EQ(sent(3), (std::vector<std::string>{framed("REQ_RANKING:POINTS"), framed("REQ_RANKING:KILLS"),
-                                                 framed("REQ_RANKING:ROUND")}));
+    EXPECT_EQ(sent(3), (Texts{framed("REQ_RANKING:POINTS"), framed("REQ_RANKING:KILLS"), framed("REQ_RANKING:ROUND")}));
 
     // The answer opens the ranking view, read title first.
     EXPECT_EQ(message("RANKING:POINTS:1;Alice;3400|2;Bob;1200"), "Classement par points");
@@ -125,8 +125,7 @@ TEST_F(Lobby, JoiningATeamFromTheList) {
     EXPECT_EQ(currentLobbyState, LOBBY_JOIN_LIST);
     EXPECT_EQ(lobbySelection, 1);
     EXPECT_EQ(selectedTeamName, "Zombies Fous");
-    EXPECT_EQ(sent(3)[1], framed("JOIN_TEAM:Les Rats"));
-    EXPECT_EQ(sent(3)[2], framed("JOIN_TEAM:Zombies Fous"));
+    EXPECT_EQ(sent(3), (Texts{framed("GET_TEAMS"), framed("JOIN_TEAM:Les Rats"), framed("JOIN_TEAM:Zombies Fous")}));
 
     EXPECT_EQ(message("TEAM_LIST:"), "Liste des équipes. Aucune équipe.");
     EXPECT_EQ(down(), "Retour [ui_nav]");
@@ -173,11 +172,7 @@ TEST_F(Lobby, OwnTeamAsMemberAndAsLeader) {
     EXPECT_EQ(confirm(), "Lancement... [ui_valid]");
     EXPECT_EQ(message("TEAM_DESTROYED"), "L'equipe a ete dissoute.");
     EXPECT_FALSE(isLeader || hasTeam);
-    const auto packets = sent(3);
-    ASSERT_EQ(packets.size(), 3u);
-    EXPECT_EQ(packets[0], framed("LEAVE_TEAM"));
-    EXPECT_EQ(packets[1], framed("DESTROY_TEAM"));
-    EXPECT_EQ(packets[2], framed("START_GAME"));
+    EXPECT_EQ(sent(3), (Texts{framed("LEAVE_TEAM"), framed("DESTROY_TEAM"), framed("START_GAME")}));
 }
 
 TEST_F(Lobby, TeamNameFromTheEntryThenTypedInTheLobby) {
@@ -208,8 +203,5 @@ TEST_F(Lobby, TeamNameFromTheEntryThenTypedInTheLobby) {
     EXPECT_EQ(heard(TextInput::submit), "Création de l'équipe  Zoé [ui_keyEnter]");
     lobbyBack();
     EXPECT_EQ(fake::lastSpoken(), "Créer une équipe");
-    const auto packets = sent(2);
-    ASSERT_EQ(packets.size(), 2u);
-    EXPECT_EQ(packets[0], framed("CREATE_TEAM:é"));
-    EXPECT_EQ(packets[1], framed("CREATE_TEAM: Zoé"));
+    EXPECT_EQ(sent(2), (Texts{framed("CREATE_TEAM:é"), framed("CREATE_TEAM: Zoé")}));
 }
