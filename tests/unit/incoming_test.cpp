@@ -42,7 +42,6 @@ class Incoming : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
-        resetClientForTests();
         audio_test::startAudio(10000);
         SceneManager::currentScene = Scene::MENU;
         myProfile = PlayerProfile{};
