@@ -16,21 +16,19 @@ using Spoken = std::vector<std::string>;
 
 } // namespace
 
-TEST_F(ClientTest, ReturnAtOneSecondSkipsBothSentences) {
-    press(VK_RETURN, 1000);
-    Spoken atSkip;
-    fake::at(1015, [&] { atSkip = fake::spoken(); });
-    closeAt(6000);
-    EXPECT_EQ(runClient(), 0);
-    EXPECT_EQ(atSkip, Spoken{"Menu principal."});
-    EXPECT_EQ(fake::spoken(), Spoken{"Menu principal."}) << "no intro sentence after the skip";
-}
-
-TEST_F(ClientTest, ReturnAtThreeSecondsKeepsOnlyTheWelcome) {
-    press(VK_RETURN, 3000);
-    closeAt(8000);
-    runClient();
-    EXPECT_EQ(fake::spoken(), (Spoken{kWelcome, "Menu principal."}));
+TEST_F(ClientTest, ReturnSkipsWhatIsLeftOfTheIntro) {
+    for (uint32_t at : {1000u, 3000u}) {
+        TearDown();
+        SetUp();
+        press(VK_RETURN, at);
+        Spoken atSkip;
+        fake::at(at + 15, [&] { atSkip = fake::spoken(); });
+        closeAt(at + 5000);
+        EXPECT_EQ(runClient(), 0);
+        const Spoken expected = at == 1000 ? Spoken{"Menu principal."} : Spoken{kWelcome, "Menu principal."};
+        EXPECT_EQ(atSkip, expected) << at;
+        EXPECT_EQ(fake::spoken(), expected) << "no intro sentence after the skip";
+    }
 }
 
 TEST_F(ClientTest, IntroPlayedOutHandsOverWhenItsMusicEnds) {
@@ -70,44 +68,40 @@ TEST_F(ClientTest, IntroWaitsInTheBackgroundAndCatchesUpAtOnce) {
     EXPECT_EQ(firstFrame, (Spoken{kWelcome, kSecond})) << "both sentences fall due in one frame";
 }
 
-TEST_F(ClientTest, IntroHandsOverOnceWithReturnHeldAndNoSound) {
-    for (bool sound : {true, false}) {
-        SCOPED_TRACE(sound ? "sound" : "no sound");
-        if (!sound) {
-            TearDown();
-            SetUp();
-            fake::audio::failInit(true);
-        }
-        press(VK_RETURN, 1000, 150);
+// Return held from the skip on hands over once, with or without sound, and
+// confirms in the menu only once held past the 200 ms gap.
+TEST_F(ClientTest, ReturnHeldThroughTheSkip) {
+    const struct {
+        bool sound;
+        uint32_t holdMs;
+        size_t serverLists;
+    } cases[] = {{true, 150, 0}, {false, 150, 0}, {true, 195, 0}, {true, 260, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.holdMs) + (c.sound ? " ms" : " ms, no sound"));
+        TearDown();
+        SetUp();
+        fake::audio::failInit(!c.sound);
+        withIdentity();
+        press(VK_RETURN, 1000, c.holdMs);
         closeAt(1600);
         runClient();
         EXPECT_EQ(count("Menu principal."), 1u);
+        EXPECT_EQ(count("Sélection du serveur. Serveur Principal"), c.serverLists);
     }
 }
 
-// A Return held through the end of the intro confirms only once held past the 200 ms gap.
-class ReturnHeldAfterIntro : public ClientTest,
-                             public testing::WithParamInterface<std::pair<uint32_t, size_t>> {};
-
-TEST_P(ReturnHeldAfterIntro, ConfirmsOnlyPastTheGap) {
-    withIdentity();
-    press(VK_RETURN, 1000, GetParam().first);
-    closeAt(1600);
-    runClient();
-    EXPECT_EQ(count("Sélection du serveur. Serveur Principal"), GetParam().second);
-}
-
-INSTANTIATE_TEST_SUITE_P(HoldTimes, ReturnHeldAfterIntro,
-                         testing::Values(std::make_pair(195u, size_t{0}), std::make_pair(260u, size_t{1})));
-
-TEST_F(ClientTest, MainMenuWithoutIdentityOffersAnAccountAndWraps) {
+TEST_F(ClientTest, MainMenuWithoutIdentityOffersAnAccountWrapsAndQuits) {
     press(VK_RETURN, 100);
     press(VK_UP, 400);
     press(VK_DOWN, 700);
-    closeAt(1000);
-    runClient();
-    EXPECT_EQ(fake::spoken(), (Spoken{"Menu principal.", "Quitter", "Créer un compte"}));
+    press(VK_UP, 1000); // Quitter
+    press(VK_RETURN, 1300);
+    EXPECT_EQ(runClient(), 0);
+    EXPECT_EQ(fake::spoken(), (Spoken{"Menu principal.", "Quitter", "Créer un compte", "Quitter"}));
     EXPECT_EQ(menuOptions, (std::vector<std::string>{"Créer un compte", "Options", "Quitter"}));
+    EXPECT_LT(fake::now(), 1600u);
+    EXPECT_FALSE(fake::windowOpen());
+    EXPECT_FALSE(fake::audio::initialised()) << "the audio device is freed at shut-down";
 }
 
 TEST_F(ClientTest, MainMenuWithIdentityOpensTheServerList) {
@@ -127,33 +121,12 @@ TEST_F(ClientTest, MainMenuWithIdentityOpensTheServerList) {
                       "Connexion au serveur"}));
 }
 
-TEST_F(ClientTest, OptionsAndBackKeepTheMenuMusicRunning) {
-    press(VK_RETURN, 100);  // skip the intro
-    press(VK_DOWN, 400);    // Options
-    press(VK_RETURN, 700);  // go to the options screen
-    Scene inOptions = Scene::INTRO;
-    fake::at(800, [&] { inOptions = SceneManager::currentScene; });
-    press(VK_DOWN, 1000);   // Retour
-    press(VK_RETURN, 1300); // back to the menu
-    int musicStarts = 0, musicState = -1;
-    fake::at(1590, [&] {
-        musicStarts = starts("music_menu_1");
-        musicState = stateOf("music_menu_1");
-    });
-    closeAt(1600);
-    runClient();
-    EXPECT_EQ(inOptions, Scene::OPTIONS);
-    EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
-    EXPECT_EQ(fake::spoken(), (Spoken{"Menu principal.", "Options", "Options.", "Retour",
-                                      "Menu principal.", "Menu principal"}));
-    EXPECT_EQ(musicStarts, 1) << "the music was not restarted";
-    EXPECT_EQ(musicState, platform::AUDIO_PLAYING);
-}
-
-TEST_F(ClientTest, MusicChoiceAuditionsRestoresAndStores) {
+TEST_F(ClientTest, MusicChoiceAuditionsRestoresStoresAndKeepsPlayingBackInTheMenu) {
     press(VK_RETURN, 100);  // skip the intro
     press(VK_DOWN, 400);    // Options
     press(VK_RETURN, 700);  // options screen, on "Changer la musique du menu principal"
+    Scene inOptions = Scene::INTRO;
+    fake::at(800, [&] { inOptions = SceneManager::currentScene; });
     press(VK_RETURN, 1000); // music choice: Musique 1
     press(VK_DOWN, 1300);   // Musique 2
     press(VK_ESCAPE, 1600); // back to the stored music
@@ -166,16 +139,27 @@ TEST_F(ClientTest, MusicChoiceAuditionsRestoresAndStores) {
     press(VK_DOWN, 2200);
     press(VK_DOWN, 2500);   // Musique 3
     press(VK_RETURN, 2800); // store it
-    int threeState = -1;
-    fake::at(3090, [&] { threeState = stateOf("music_menu_3"); });
-    closeAt(3100);
+    press(VK_DOWN, 3100);   // Retour
+    press(VK_RETURN, 3400); // back to the menu
+    int threeStarts = -1, threeState = -1;
+    fake::at(3690, [&] {
+        threeStarts = starts("music_menu_3");
+        threeState = stateOf("music_menu_3");
+    });
+    closeAt(3700);
     runClient();
+    EXPECT_EQ(inOptions, Scene::OPTIONS);
     EXPECT_EQ(twoStarts, 1);
     EXPECT_EQ(oneStartsAfterEscape, 3) << "menu start, choice start, Escape restart";
-    EXPECT_EQ(fake::lastSpoken(), "Musique 3 sélectionnée");
+    const auto& s = fake::spoken();
+    ASSERT_GE(s.size(), 4u);
+    EXPECT_EQ(Spoken(s.end() - 4, s.end()),
+              (Spoken{"Musique 3 sélectionnée", "Retour", "Menu principal.", "Menu principal"}));
+    EXPECT_EQ(count("Options."), 1u);
     EXPECT_EQ(count("Options"), 2u);
-    EXPECT_EQ(getMenuMusicIndex(), 3);
-    EXPECT_EQ(threeState, platform::AUDIO_PLAYING) << "the chosen music keeps playing";
+    EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
+    EXPECT_EQ(threeStarts, 1) << "the chosen music keeps playing, not restarted";
+    EXPECT_EQ(threeState, platform::AUDIO_PLAYING);
     PlayerProfile saved;
     int savedMusic = 0;
     std::vector<float> savedVolumes;
@@ -195,14 +179,4 @@ TEST_F(ClientTest, StoredMenuMusicPlaysAtTheNextStart) {
     runClient();
     EXPECT_EQ(four, 1);
     EXPECT_EQ(one, 0);
-}
-
-TEST_F(ClientTest, QuitEndsTheLoopAndReleasesEverything) {
-    press(VK_RETURN, 100);
-    press(VK_UP, 400); // Quitter
-    press(VK_RETURN, 700);
-    EXPECT_EQ(runClient(), 0);
-    EXPECT_LT(fake::now(), 1000u);
-    EXPECT_FALSE(fake::windowOpen());
-    EXPECT_FALSE(fake::audio::initialised()) << "the audio device is freed at shut-down";
 }

@@ -1,5 +1,5 @@
-// Reading the fields of server messages, as the game-world handlers use them.
-// Texts, names and unsigned numbers are also read by the handlers of incoming_test.
+// Signed numbers in server messages; names, tiles and the rest are read through
+// the handlers of incoming_test.
 #include "protocol/fields.h"
 
 #include <gtest/gtest.h>
@@ -27,36 +27,4 @@ TEST(Fields, SignedNumbersKeepTheNextFieldInPlace) {
     EXPECT_EQ(ints("2147483647,-2147483648"), "2147483647 -2147483648");
     EXPECT_EQ(ints("99999999999999999999999,7,2147483648,-2147483649"), "! 7 ! !");
     EXPECT_EQ(ints("-,x"), "! ! !") << "a lone sign is not consumed";
-}
-
-TEST(Fields, NamesNumbersAndTheEndReadInOrder) {
-    FieldCursor f = fieldsAfter("Z_HIT:17,AK47:-3", 6);
-    int32_t v = 0;
-    EXPECT_TRUE(readInt(f, v));
-    skipSeparator(f);
-    EXPECT_EQ(readName(f), "AK47");
-    EXPECT_TRUE(readInt(f, v));
-    EXPECT_EQ(v, -3);
-    EXPECT_EQ(readRest(f), "");
-
-    // A name without ':' runs to the end; reading past the end is harmless.
-    f = fieldsAfter("X:seul", 2);
-    EXPECT_EQ(readName(f), "seul");
-    EXPECT_EQ(readName(f), "");
-    f = fieldsAfter("P:", 10);
-    skipSeparator(f);
-    EXPECT_FALSE(readInt(f, v));
-    EXPECT_EQ(readName(f), "");
-    EXPECT_EQ(readRest(f), "");
-
-    // A tile with a missing number reads 0 there, and says so.
-    f = fieldsAfter("Z_DIE:4,Epee:70;-5", 6);
-    readInt(f, v);
-    skipSeparator(f);
-    readName(f);
-    TileField t = readTile(f);
-    EXPECT_TRUE(t.valid && t.x == 70 && t.y == -5);
-    f = fieldsAfter("POS:12,", 4);
-    t = readTile(f);
-    EXPECT_TRUE(!t.valid && t.x == 12 && t.y == 0);
 }

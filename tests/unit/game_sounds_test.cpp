@@ -12,81 +12,45 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 using namespace audio_test;
 using fake::audio::playback;
 
-namespace {
-
-// Names and places of the playbacks started while `action` runs, as
-// "name@x,z" (or "name@flat" with 3D off).
-template <typename F>
-std::vector<std::string> started(F action) {
-    std::map<std::string, std::string> nameOfFile;
-    for (const SoundDef& d : soundTable()) nameOfFile[SOUNDS + d.file] = d.name;
-    const size_t from = fake::audio::calls().size();
-    action();
-    std::vector<std::string> out;
-    const auto& calls = fake::audio::calls();
-    for (size_t i = from; i < calls.size(); ++i) {
-        if (calls[i].fn != "channelPlay") continue;
-        const auto p = playback(calls[i].handle);
-        if (!p) continue;
-        std::string where = !(p->flags & platform::AUDIO_3D) || p->mode3D == platform::AUDIO_3D_OFF
-                                ? "flat"
-                                : std::to_string(int(p->position3D.x)) + "," + std::to_string(int(p->position3D.z));
-        out.push_back(nameOfFile[p->path] + "@" + where);
-    }
-    return out;
-}
-using Heard = std::vector<std::string>;
-
-} // namespace
-
 TEST(WeaponSounds, NamesAreCleanedOnlyWhereTheServerMayStray) {
     startAudio();
-    EXPECT_EQ(started([] { playWeaponEquip(" ak47\r\n"); }), Heard{"equip_AK47@flat"});
-    EXPECT_EQ(started([] { playWeaponEquip("couteau"); }), Heard{"equip_Couteau@flat"});
-    EXPECT_EQ(started([] { playWeaponEquip("fusilapompe"); }), Heard{}) << "only equip_FusilAPompe exists";
-    EXPECT_EQ(started([] { playWeaponEquip("\tM\x01" "16\v"); }), Heard{"equip_M16@flat"});
-    EXPECT_EQ(started([] { playWeaponEquip(""); }), Heard{});
-    EXPECT_EQ(started([] { playBoxPickup("M16\r\n", 4, 5); }), Heard{"pickup_M16@4,5"});
-    EXPECT_EQ(started([] { playBoxPickup(" \tAK47 \t", 4, 5); }), Heard{"pickup_AK47@4,5"});
-    EXPECT_EQ(started([] { playBoxPickup("Couteau", 4, 5); }), Heard{}) << "no pick-up sound for the knife";
-    EXPECT_EQ(started([] { playDryFire("Revolver"); }), Heard{"empty_Revolver@flat"});
-    EXPECT_EQ(started([] { playDryFire(" Revolver"); }), Heard{});
-    EXPECT_EQ(started([] { playBoxTeleport(9, 9); }), Heard{"box_teleport@flat"});
+    EXPECT_EQ(heard([] { playWeaponEquip(" ak47\r\n"); }), " [equip_AK47]");
+    EXPECT_EQ(heard([] { playWeaponEquip("couteau"); }), " [equip_Couteau]");
+    EXPECT_EQ(heard([] { playWeaponEquip("fusilapompe"); }), "") << "only equip_FusilAPompe exists";
+    EXPECT_EQ(heard([] { playWeaponEquip("\tM\x01" "16\v"); }), " [equip_M16]");
+    EXPECT_EQ(heard([] { playWeaponEquip(""); }), "");
+    EXPECT_EQ(heard([] { playBoxPickup("M16\r\n", 4, 5); }), " [pickup_M16@4,5]");
+    EXPECT_EQ(heard([] { playBoxPickup(" \tAK47 \t", 4, 5); }), " [pickup_AK47@4,5]");
+    EXPECT_EQ(heard([] { playBoxPickup("Couteau", 4, 5); }), "") << "no pick-up sound for the knife";
+    EXPECT_EQ(heard([] { playDryFire("Revolver"); }), " [empty_Revolver]");
+    EXPECT_EQ(heard([] { playDryFire(" Revolver"); }), "");
+    EXPECT_EQ(heard([] { playBoxTeleport(9, 9); }), " [box_teleport]");
 }
 
 TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
     startAudio();
     fake::setTime(5000);
-    EXPECT_EQ(started([] { playBoxWeaponSpawn("M16", 20, 5); }), Heard{"box_loop@20,15"});
-    EXPECT_EQ(fake::lastSpoken(), "M16 apparu");
+    EXPECT_EQ(heard([] { playBoxWeaponSpawn("M16", 20, 5); }), "M16 apparu [box_loop@20,15]");
     const uint32_t loop = getSoundHandle("box_loop");
     auto placements = [loop] {
         int n = 0;
         for (const auto& c : fake::audio::callsTo("channelSet3DPosition")) n += c.handle == loop;
         return n;
     };
+    auto refreshFor = [](int ms) {
+        for (int i = 0; i < ms / 10; ++i, updateMysteryBoxAudio()) fake::advance(10);
+    };
     const int atSpawn = placements();
-    for (int i = 0; i < 300; ++i) { // three seconds of 10 ms passes
-        fake::advance(10);
-        updateMysteryBoxAudio();
-    }
+    refreshFor(3000);
     EXPECT_EQ(placements() - atSpawn, 3);
     EXPECT_EQ(playback(loop)->state, platform::AUDIO_PLAYING);
 
     // A loop that stopped by itself starts again at the next refresh.
     platform::channelStop(loop);
-    const Heard restarted = started([] {
-        for (int i = 0; i < 100; ++i) {
-            fake::advance(10);
-            updateMysteryBoxAudio();
-        }
-    });
-    EXPECT_EQ(restarted, Heard{"box_loop@20,15"});
+    EXPECT_EQ(heard([&] { refreshFor(1000); }), " [box_loop@20,15]");
 
     stopBoxWeaponLoop();
     EXPECT_EQ(playback(loop)->state, platform::AUDIO_STOPPED);
@@ -105,17 +69,17 @@ TEST(GameSounds, StepsImpactsAndTheWallFollowTheMap) {
     startAudio();
     localPlayer = {2, 3};
     fake::scriptDraws({0, 1, 1, 0, 1});
-    EXPECT_EQ(started([] { playStepAt(2, 3); }), Heard{"step_lobby_0@flat"}) << "one's own step, even in the lobby";
-    EXPECT_EQ(started([] { playStepAt(2, 4); }), Heard{"step_lobby_1@2,4"});
+    EXPECT_EQ(heard([] { playStepAt(2, 3); }), " [step_lobby_0]") << "one's own step, even in the lobby";
+    EXPECT_EQ(heard([] { playStepAt(2, 4); }), " [step_lobby_1@2,4]");
     isInMaison = true;
-    EXPECT_EQ(started([] { playStepAt(7, 4); }), Heard{"step_maison_1@7,4"});
-    EXPECT_EQ(started([] { playZombieStep(8, 8); }), Heard{"step_zombie_1@8,8"});
-    EXPECT_EQ(started([] { playZombieStep(8, 8); }), Heard{"step_zombie_2@8,8"});
-    EXPECT_EQ(started([] { playWallSound(); }), Heard{"wall_maison@2,3"});
+    EXPECT_EQ(heard([] { playStepAt(7, 4); }), " [step_maison_1@7,4]");
+    EXPECT_EQ(heard([] { playZombieStep(8, 8); }), " [step_zombie_1@8,8]");
+    EXPECT_EQ(heard([] { playZombieStep(8, 8); }), " [step_zombie_2@8,8]");
+    EXPECT_EQ(heard([] { playWallSound(); }), " [wall_maison@2,3]");
     isInMaison = false;
-    EXPECT_EQ(started([] { playWallSound(); }), Heard{"wall_lobby@2,3"});
-    EXPECT_EQ(started([] { playImpactSound("Couteau", true, 1, 2); }), Heard{"death_walker@1,2"});
-    EXPECT_EQ(started([] { playImpactSound("COUTEAU", false, 1, 2); }), Heard{"impact_bullet@1,2"});
+    EXPECT_EQ(heard([] { playWallSound(); }), " [wall_lobby@2,3]");
+    EXPECT_EQ(heard([] { playImpactSound("Couteau", true, 1, 2); }), " [death_walker@1,2]");
+    EXPECT_EQ(heard([] { playImpactSound("COUTEAU", false, 1, 2); }), " [impact_bullet@1,2]");
 }
 
 TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {
@@ -126,28 +90,32 @@ TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {
     // Draws of 1000ths: the zombie at 5 (chance 0.8) takes 0.8, the one at 10
     // misses with 0.801, the one at 50 (chance 0.45) takes exactly 0.45.
     fake::scriptDraws({800, 801, 450});
-    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), (Heard{"zombie_groan@5,0", "zombie_groan@50,0"}));
+    EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), " [zombie_groan@5,0] [zombie_groan@50,0]");
     EXPECT_EQ(fake::drawsLeft(), 0u) << "only the three nearest draw";
 
     fake::scriptDraws({0, 0, 0});
     fake::advance(899);
-    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), Heard{});
+    EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), "");
     fake::advance(1);
     fake::scriptDraws({801, 0, 451});
-    EXPECT_EQ(started([] { updateZombieAudio(0, 0); }), Heard{"zombie_groan@10,0"});
+    EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), " [zombie_groan@10,0]");
 
     // Seen from elsewhere, the far ones are the nearest; beyond 80 tiles the chance is 0.2.
     fake::advance(900);
     fake::scriptDraws({200, 201, 0});
-    EXPECT_EQ(started([] { updateZombieAudio(300, 0); }), (Heard{"zombie_groan@200,0", "zombie_groan@50,0"}));
+    EXPECT_EQ(heard([] { updateZombieAudio(300, 0); }), " [zombie_groan@200,0] [zombie_groan@50,0]");
 }
 
-TEST(GameSounds, InstantKillFollowsTheEffectsLevelUntilItEnds) {
+TEST(GameSounds, InstantKillReplacesItselfAndFollowsTheEffectsLevelUntilItEnds) {
     startAudio(1000);
     setLevel(AudioChannel::EFFECTS, 0.5f);
     playSound("instant_kill_snd", -1, -1);
+    const uint32_t first = g_instantKillCh;
+    EXPECT_FLOAT_EQ(playback(first)->volume, 0.5f * INSTANT_KILL_BASE_VOL);
+    playSound("instant_kill_snd", -1, -1);
     const uint32_t h = g_instantKillCh;
-    ASSERT_NE(h, 0u);
+    EXPECT_NE(h, first);
+    EXPECT_FALSE(isChannelPlaying(first));
     setLevel(AudioChannel::EFFECTS, 0.8f);
     refreshInstantKillVolume();
     EXPECT_FLOAT_EQ(playback(h)->volume, 0.8f * INSTANT_KILL_BASE_VOL);

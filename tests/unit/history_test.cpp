@@ -7,6 +7,8 @@
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 class History : public testing::Test {
 protected:
     void SetUp() override {
@@ -19,46 +21,34 @@ protected:
 
 TEST_F(History, FreshStartAnnouncesEmptyListsAndCategoriesWrap) {
     historyNavigate(true);
-    EXPECT_EQ(fake::lastSpoken(), "Historique vide.");
     historyCycleCategory(true);
-    EXPECT_EQ(fake::lastSpoken(), "Historique Radio vide.");
     historyCycleCategory(false);
-    EXPECT_EQ(fake::lastSpoken(), "Historique Global vide.");
     historyCycleCategory(false);
-    EXPECT_EQ(fake::lastSpoken(), "Historique Jeu vide.");
-    historyCycleCategory(true);
-    EXPECT_EQ(fake::lastSpoken(), "Historique Global vide.");
-    historyCycleCategory(true);
-    historyCycleCategory(true);
-    EXPECT_EQ(fake::lastSpoken(), "Historique Équipe vide.");
-    historyCycleCategory(true);
-    EXPECT_EQ(fake::lastSpoken(), "Historique Message privé vide.");
+    for (int i = 0; i < 4; ++i) historyCycleCategory(true);
     historyAnnounceCurrent();
-    EXPECT_EQ(fake::lastSpoken(), "Historique Message privé vide.");
+    EXPECT_EQ(fake::spoken(), (Texts{"Historique vide.", "Historique Radio vide.", "Historique Global vide.",
+                                     "Historique Jeu vide.", "Historique Global vide.", "Historique Radio vide.",
+                                     "Historique Équipe vide.", "Historique Message privé vide.",
+                                     "Historique Message privé vide."}));
 }
 
 TEST_F(History, EntriesReachGlobalAndNeverWrap) {
     historyAdd(HistoryCategory::RADIO, "Alice: bonjour");
     historyAdd(HistoryCategory::GAME, "Manche 2");
     historyNavigate(false);
-    EXPECT_EQ(fake::lastSpoken(), "Alice: bonjour");
     historyNavigate(false);
-    EXPECT_EQ(fake::lastSpoken(), "Alice: bonjour");
     historyNavigate(true);
     historyNavigate(true);
-    EXPECT_EQ(fake::lastSpoken(), "Manche 2");
     historyAnnounceCurrent();
-    EXPECT_EQ(fake::lastSpoken(), "Historique Global. Manche 2");
-    historyCycleCategory(true);
-    EXPECT_EQ(fake::lastSpoken(), "Historique Radio.") << "the entry itself is not read";
+    historyCycleCategory(true); // the entry itself is not read
     historyAnnounceCurrent();
-    EXPECT_EQ(fake::lastSpoken(), "Historique Radio. Alice: bonjour");
-
     // Adding to GLOBAL itself files it once.
     historyAdd(HistoryCategory::GLOBAL, "x");
     historyCycleCategory(false);
     historyNavigate(false);
-    EXPECT_EQ(fake::lastSpoken(), "Manche 2");
+    EXPECT_EQ(fake::spoken(), (Texts{"Alice: bonjour", "Alice: bonjour", "Manche 2", "Manche 2",
+                                     "Historique Global. Manche 2", "Historique Radio.",
+                                     "Historique Radio. Alice: bonjour", "Historique Global.", "Manche 2"}));
 }
 
 TEST_F(History, CapKeepsTheNewest200AndInvalidInputIsIgnored) {
@@ -79,10 +69,8 @@ TEST_F(History, CapKeepsTheNewest200AndInvalidInputIsIgnored) {
 }
 
 TEST_F(History, NewEntryMovesOnlyTheCursorsOfItsCategories) {
-    historyAdd(HistoryCategory::RADIO, "r1");
-    historyAdd(HistoryCategory::RADIO, "r2");
-    historyAdd(HistoryCategory::TEAM, "t1");
-    historyAdd(HistoryCategory::TEAM, "t2");
+    for (const char* r : {"r1", "r2"}) historyAdd(HistoryCategory::RADIO, r);
+    for (const char* t : {"t1", "t2"}) historyAdd(HistoryCategory::TEAM, t);
     // Read back in Team, then in Global.
     historyCycleCategory(true);
     historyCycleCategory(true);
@@ -115,6 +103,6 @@ TEST(Say, EmptyTextIsSkippedAndStrayBytesDoNotSilenceAMessage) {
     say("\xC0\xAF");                    // overlong
     say("Équipe");
     const std::string bad = "\xEF\xBF\xBD";
-    EXPECT_EQ(fake::spoken(), (std::vector<std::string>{"Menu principal.", "Radio L" + bad + "a dit : salut", bad,
+    EXPECT_EQ(fake::spoken(), (Texts{"Menu principal.", "Radio L" + bad + "a dit : salut", bad,
                                                         bad + bad, "Équipe"}));
 }

@@ -30,8 +30,9 @@ protected:
         lastActionTime = 0;
         fake::setTime(1000);
     }
-    // One pass with exactly these keys held.
-    static void passWith(std::initializer_list<int> keys) {
+    // One pass, `afterMs` from now, with exactly these keys held.
+    static void passWith(std::initializer_list<int> keys, uint32_t afterMs = 0) {
+        fake::advance(afterMs);
         fake::releaseAllKeys();
         for (int vk : keys) fake::setKey(vk, true);
         updateInputs();
@@ -44,22 +45,18 @@ protected:
 TEST_F(Dispatch, ActionsNeedMoreThan200MsAndAHistoryKeyEndsThePass) {
     passWith({VK_DOWN});
     EXPECT_EQ(fake::lastSpoken(), "Options");
-    fake::advance(200);
-    passWith({VK_DOWN});
+    passWith({VK_DOWN}, 200);
     EXPECT_EQ(fake::spoken().size(), 1u) << "exactly 200 ms is too soon";
-    fake::advance(1);
-    passWith({VK_DOWN});
+    passWith({VK_DOWN}, 1);
     EXPECT_EQ(fake::lastSpoken(), "Quitter");
 
     // A history key acts and ends the pass: the menu key held with it waits.
-    fake::advance(201);
-    passWith({'A', VK_DOWN});
+    passWith({'A', VK_DOWN}, 201);
     EXPECT_EQ(fake::lastSpoken(), "Historique vide.");
     EXPECT_EQ(menuSelection, 2);
 
     // Volume keys act in the same pass as the scene's keys.
-    fake::advance(201);
-    passWith({VK_F1 + 8, VK_DOWN}); // F9: previous channel
+    passWith({VK_F1 + 8, VK_DOWN}, 201); // F9: previous channel
     ASSERT_GE(fake::spoken().size(), 2u);
     EXPECT_EQ(fake::lastSpoken(), "Créer un compte");
 }
@@ -70,20 +67,16 @@ TEST_F(Dispatch, ExitConfirmationTakesEveryKeyWhileOpen) {
     EXPECT_TRUE(isConfirmingExit);
     EXPECT_EQ(fake::lastSpoken(), "Retourner au menu principal ? Non");
 
-    fake::advance(250);
-    passWith({'A', VK_F1 + 6}); // a history key and a volume key: nothing
+    passWith({'A', VK_F1 + 6}, 250); // a history key and a volume key: nothing
     EXPECT_EQ(fake::lastSpoken(), "Retourner au menu principal ? Non");
 
     passWith({VK_UP});
     EXPECT_EQ(fake::lastSpoken(), "Oui");
-    fake::advance(100);
-    passWith({VK_RETURN});
+    passWith({VK_RETURN}, 100);
     EXPECT_TRUE(isConfirmingExit) << "the confirmation paces itself";
-    fake::advance(100);
-    passWith({VK_UP});
+    passWith({VK_UP}, 100);
     EXPECT_EQ(fake::lastSpoken(), "Non");
-    fake::advance(200);
-    passWith({VK_RETURN});
+    passWith({VK_RETURN}, 200);
     EXPECT_FALSE(isConfirmingExit);
     EXPECT_EQ(fake::lastSpoken(), "Retour");
     EXPECT_EQ(SceneManager::currentScene, Scene::LOBBY) << "\"Non\" changes nothing";
@@ -91,79 +84,41 @@ TEST_F(Dispatch, ExitConfirmationTakesEveryKeyWhileOpen) {
     // Escape closes it; "Oui" closes the connection and returns to the main menu.
     EnetTestServer server;
     ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
-    fake::advance(201);
-    passWith({VK_ESCAPE});
-    fake::advance(200);
-    passWith({VK_ESCAPE});
+    passWith({VK_ESCAPE}, 201);
+    passWith({VK_ESCAPE}, 200);
     EXPECT_FALSE(isConfirmingExit);
     EXPECT_EQ(fake::lastSpoken(), "Retour");
-    fake::advance(201);
-    passWith({VK_ESCAPE});
-    fake::advance(200);
-    passWith({VK_UP});
-    fake::advance(200);
-    passWith({VK_RETURN});
+    passWith({VK_ESCAPE}, 201);
+    passWith({VK_UP}, 200);
+    passWith({VK_RETURN}, 200);
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
     EXPECT_EQ(fake::lastSpoken(), "Menu principal.");
     EXPECT_EQ(client, nullptr);
 
     // From the house, "Oui" goes back to the lobby.
     SceneManager::currentScene = Scene::MAISON;
-    fake::advance(201);
-    passWith({VK_ESCAPE});
+    passWith({VK_ESCAPE}, 201);
     EXPECT_EQ(fake::lastSpoken(), "Quitter la partie ? Non");
-    fake::advance(201);
-    passWith({VK_DOWN});
-    fake::advance(201);
-    passWith({VK_RETURN});
+    passWith({VK_DOWN}, 201);
+    passWith({VK_RETURN}, 201);
     EXPECT_EQ(SceneManager::currentScene, Scene::LOBBY);
 }
 
-TEST_F(Dispatch, MapElementsMenuFollowsTheDoors) {
+// Following the doors while open is House.MapElementsMenuFollowsTheDoorsTheServerOpens.
+TEST_F(Dispatch, MapElementsMenuListsTheClosedDoorsAndClosesOnRetour) {
     SceneManager::currentScene = Scene::MAISON;
-    passWith({'D'});
-    ASSERT_TRUE(isMapElementsMenuOpen);
-    EXPECT_EQ(mapElementsOptions.size(), 7u) << "all four doors start closed";
-    EXPECT_EQ(fake::lastSpoken(), "Épée, 0; 50");
-
-    // Up from the first entry wraps to "Retour"; up again reaches the last door.
-    fake::advance(201);
-    passWith({VK_UP});
-    EXPECT_EQ(fake::lastSpoken(), "Retour");
-    fake::advance(201);
-    passWith({VK_UP});
-    EXPECT_EQ(fake::lastSpoken(), "Porte close, 70; 50");
-    EXPECT_EQ(mapElementsSelection, 5);
-
-    // The door opens while the menu is open: it leaves the list, the cursor is clamped.
-    setDoorClosedAt(70, 50, false);
-    setDoorClosedAt(70, 0, false);
-    passWith({});
-    EXPECT_EQ(mapElementsOptions.size(), 5u);
-    EXPECT_EQ(mapElementsSelection, 4);
-    EXPECT_EQ(mapElementsOptions[4], "Retour");
-
-    // Escape closes the menu only, without the exit confirmation.
-    fake::advance(201);
-    passWith({VK_ESCAPE});
-    EXPECT_FALSE(isMapElementsMenuOpen);
-    EXPECT_FALSE(isConfirmingExit);
-
-    setDoorClosedAt(50, 0, false);
-    setDoorClosedAt(50, 50, false);
+    for (const auto& [x, y] : {std::pair{50, 0}, {50, 50}, {70, 0}}) setDoorClosedAt(x, y, false);
     setDoorClosedAt(60, 0, true); // no door there
     EXPECT_FALSE(isDoorClosedAt(60, 0));
-    fake::advance(201);
     passWith({'D'});
-    EXPECT_EQ(mapElementsOptions,
-              (std::vector<std::string>{"Épée, 0; 50", "Potion de seconde vie, 53; 9", "Retour"}));
-    fake::advance(201);
-    passWith({VK_DOWN});
-    fake::advance(201);
-    passWith({VK_DOWN});
-    fake::advance(201);
-    passWith({VK_RETURN});
-    EXPECT_FALSE(isMapElementsMenuOpen) << "Enter on \"Retour\" closes";
+    EXPECT_EQ(fake::lastSpoken(), "Épée, 0; 50");
+    EXPECT_EQ(mapElementsOptions, (std::vector<std::string>{"Épée, 0; 50", "Potion de seconde vie, 53; 9",
+                                                            "Porte close, 70; 50", "Retour"}));
+    passWith({VK_UP}, 201);
+    EXPECT_EQ(fake::lastSpoken(), "Retour");
+    passWith({VK_RETURN}, 201);
+    EXPECT_FALSE(isMapElementsMenuOpen);
+    EXPECT_FALSE(isConfirmingExit);
 }
 
 TEST_F(Dispatch, LobbyWalkingKeys) {
@@ -171,12 +126,6 @@ TEST_F(Dispatch, LobbyWalkingKeys) {
     ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
     SceneManager::currentScene = Scene::LOBBY;
     localPlayer = TilePosition{3, 4};
-    passWith({VK_RETURN});
-    EXPECT_EQ(currentLobbyState, LOBBY_CLOSED) << "the group menu opens only on (0, 0)";
-    EXPECT_TRUE(fake::spoken().empty());
-    passWith({'C'});
-    EXPECT_EQ(fake::lastSpoken(), "3, 4");
-
     // Up and Left held together: one step per pass, Up only, at gaps over 400 ms.
     fake::releaseAllKeys();
     fake::setKey(VK_UP, true);
@@ -186,12 +135,10 @@ TEST_F(Dispatch, LobbyWalkingKeys) {
     for (int i = 0; i < 50; ++i, fake::advance(10)) updateInputs(); // 2000 to 2490: running
     fake::releaseAllKeys();
 
-    fake::advance(300);
-    passWith({VK_F1, VK_F1 + 1, VK_F1 + 2, 'H'});
+    passWith({VK_F1, VK_F1 + 1, VK_F1 + 2, 'H'}, 300);
     const uint32_t pingTick = fake::now();
     localPlayer = TilePosition{0, 0};
-    fake::advance(201);
-    passWith({VK_RETURN});
+    passWith({VK_RETURN}, 201);
     EXPECT_EQ(fake::lastSpoken(), "Menu de groupe : Créer une équipe");
 
     server.waitUntil([&] { return server.packets().size() >= 10; }, 3000);
@@ -206,13 +153,11 @@ TEST_F(Dispatch, LobbyWalkingKeys) {
     EXPECT_EQ(got, expected);
 
     // In the menu Escape goes back instead of asking to leave; the arrows move no one.
-    fake::advance(201);
-    passWith({VK_ESCAPE, VK_DOWN});
+    passWith({VK_ESCAPE, VK_DOWN}, 201);
     EXPECT_FALSE(isConfirmingExit);
     EXPECT_EQ(fake::spoken().back(), "Fermé");
     EXPECT_EQ(fake::spoken()[fake::spoken().size() - 2], "Rejoindre une équipe");
-    fake::advance(201);
-    passWith({VK_ESCAPE});
+    passWith({VK_ESCAPE}, 201);
     EXPECT_TRUE(isConfirmingExit);
     EXPECT_EQ(fake::lastSpoken(), "Retourner au menu principal ? Non");
     EXPECT_EQ(server.packets().size(), 10u);
@@ -224,8 +169,7 @@ TEST_F(Dispatch, LobbyMenuLeftOpenIsStillOpenOnReturn) {
     EXPECT_EQ(fake::lastSpoken(), "Map d'attente.");
     EXPECT_EQ(stateOf("music_lobby"), platform::AUDIO_PLAYING);
     passWith({VK_RETURN});
-    fake::advance(201);
-    passWith({VK_DOWN});
+    passWith({VK_DOWN}, 201);
     EXPECT_EQ(fake::lastSpoken(), "Rejoindre une équipe");
 
     SceneManager::switchScene(Scene::MENU);

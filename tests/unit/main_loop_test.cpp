@@ -63,17 +63,3 @@ TEST_F(MainLoop, NoWindowMeansAClearErrorAndFailureStatus) {
     EXPECT_NE(err.find("fenêtre"), std::string::npos) << err;
     EXPECT_EQ(fake::sleepCount(), 0u);
 }
-
-TEST(SceneManagerSwitch, SameSceneIsANoOpOtherwisePreviousAndNextFollow) {
-    SceneManager::currentScene = Scene::MENU;
-    SceneManager::previousScene = Scene::LOBBY;
-    SceneManager::nextScene = Scene::MAISON;
-    SceneManager::switchScene(Scene::MENU);
-    EXPECT_EQ(SceneManager::previousScene, Scene::LOBBY);
-    EXPECT_EQ(SceneManager::nextScene, Scene::MAISON);
-
-    SceneManager::switchScene(Scene::OPTIONS);
-    EXPECT_EQ(SceneManager::currentScene, Scene::OPTIONS);
-    EXPECT_EQ(SceneManager::previousScene, Scene::MENU);
-    EXPECT_EQ(SceneManager::nextScene, Scene::OPTIONS);
-}
