@@ -6,6 +6,7 @@
 #include "audio/volume.h"
 #include "net/connection.h"
 #include "online_test_support.h"
+#include "scenes/exit_confirm.h"
 #include "scenes/maison.h"
 #include "world/doors.h"
 #include "world/game_sounds.h"
@@ -135,4 +136,37 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
     EXPECT_EQ(between(4200, 4500), (Texts{"RELOAD", "SWITCH:0", "SHOOT"}));
     EXPECT_EQ(count("Réanimé."), 1u);
     EXPECT_TRUE(inLobby);
+}
+
+TEST_F(House, MapElementsMenuFollowsTheDoorsTheServerOpens) {
+    serverSays(800, "START_MAISON");
+    press('D', 1000);     // the map elements menu
+    press(VK_UP, 1300);   // "Retour"
+    press(VK_UP, 1600);   // "Porte close, 70; 50"
+    serverSays(1700, "DOOR_OPENED:70,50");
+    serverSays(1710, "DOOR_OPENED:70,0");
+    std::vector<std::string> listed;
+    int32_t selection = -1;
+    fake::at(1750, [&] {
+        listed = mapElementsOptions;
+        selection = mapElementsSelection;
+    });
+    press(VK_ESCAPE, 1900);
+    bool closed = false;
+    fake::at(2000, [&] { closed = !isMapElementsMenuOpen && !isConfirmingExit; });
+    // The next game starts with every door closed again.
+    serverSays(2100, "GOTO_LOBBY");
+    serverSays(2200, "START_MAISON");
+    press('D', 2400);
+    size_t listedInNextGame = 0;
+    fake::at(2500, [&] { listedInNextGame = mapElementsOptions.size(); });
+    closeAt(2600);
+    runClient();
+
+    EXPECT_EQ(count("Porte close, 70; 50"), 1u);
+    EXPECT_EQ(listed, (Texts{"Épée, 0; 50", "Potion de seconde vie, 53; 9", "Porte close, 50; 0",
+                             "Porte close, 50; 50", "Retour"}));
+    EXPECT_EQ(selection, 4) << "clamped to the new last entry";
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(listedInNextGame, 7u);
 }

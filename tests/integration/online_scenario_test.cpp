@@ -125,23 +125,60 @@ TEST_F(Online, LobbyChatsThenALeaderRetypesATakenTeamNameAndStartsTheGame) {
     closeAt(4100);
     runClient();
 
-    const auto& spoken = fake::spoken();
-    auto at = spoken.begin();
-    for (const char* text : {"Map d'attente.", "Radio. Tapez votre message puis Entrée.",
-                             "Équipe. Tapez votre message puis Entrée.", "Menu de groupe : Créer une équipe",
-                             "Nom de l'équipe ?", "É", "Création de l'équipe Les Élus",
-                             "Ce nom d'équipe est déjà pris.", "2", "3", "Les Élus2", "Création en cours...",
-                             "Equipe rejointe : Les Élus2", "Lancer la partie", "Lancement..."}) {
-        at = std::find(at, spoken.end(), text);
-        ASSERT_NE(at, spoken.end()) << "not heard in order: " << text;
-    }
-    std::vector<std::string> sent;
-    for (const std::string& p : server.packets()) sent.push_back(p.substr(0, p.find('\0')));
-    EXPECT_EQ(sent, (std::vector<std::string>{"AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":",
-                                              "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
-                                              "CREATE_TEAM:Les Élus2", "START_GAME"}));
+    expectHeardInOrder({"Map d'attente.", "Radio. Tapez votre message puis Entrée.",
+                        "Équipe. Tapez votre message puis Entrée.", "Menu de groupe : Créer une équipe",
+                        "Nom de l'équipe ?", "É", "Création de l'équipe Les Élus", "Ce nom d'équipe est déjà pris.",
+                        "2", "3", "Les Élus2", "Création en cours...", "Equipe rejointe : Les Élus2",
+                        "Lancer la partie", "Lancement..."});
+    EXPECT_EQ(texts(server), (std::vector<std::string>{"AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":",
+                                                       "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
+                                                       "CREATE_TEAM:Les Élus2", "START_GAME"}));
     EXPECT_EQ(count("Radio. Tapez votre message puis Entrée."), 1u);
     EXPECT_TRUE(isLeader);
+}
+
+TEST_F(Online, MemberWalksPingsWaitsForTheLeaderAndLeaves) {
+    EnetTestServer server(PORT_MAIN);
+    withIdentity();
+    chooseMainServer();
+    awaitPackets(server, 800, 1, "GOTO_LOBBY");
+    press(VK_RIGHT, 1000);
+    awaitPackets(server, 1100, 2, "POS:1,0");
+    press(VK_RETURN, 1300); // off (0, 0): nothing
+    press('C', 1600);       // SAY_COORDS
+    press(VK_F1 + 1, 1900); // F2: ping
+    fake::at(2000, [&server] {
+        server.waitUntil([&] { return server.packets().size() >= 3; }, 3000);
+        const std::string ping = server.packets()[2];
+        server.send("PONG:" + ping.substr(5, ping.find('\0') - 5));
+        server.send("TEAM_JOIN_OK:Les Rats");
+        server.send("TEAM_MEMBERS:Bob|Alice");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+    for (uint32_t at : {2400u, 2700u}) press(VK_DOWN, at); // "Membre : Alice", "Attente du chef"
+    press(VK_RETURN, 3000);
+    press(VK_DOWN, 3300);
+    press(VK_RETURN, 3600); // "Quitter l'équipe"
+    awaitPackets(server, 3700, 4, "LEFT_TEAM");
+    closeAt(3900);
+    runClient();
+
+    const auto pong = std::find_if(fake::spoken().begin(), fake::spoken().end(), [](const std::string& s) {
+        return s.size() > 14 && s.substr(s.size() - 14) == " millisecondes";
+    });
+    ASSERT_NE(pong, fake::spoken().end());
+    EXPECT_LT(std::stoi(*pong), 500) << *pong;
+    expectHeardInOrder({"Map d'attente.", "1, 0", *pong, "Equipe rejointe : Les Rats", "Membre : Alice",
+                        "Attente du chef", "Attente du chef.", "Quitter l'équipe", "Vous quittez l'équipe...",
+                        "Vous avez quitte l'equipe."});
+    EXPECT_EQ(count("Menu de groupe : Créer une équipe"), 0u);
+    const auto sent = texts(server);
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[1], "MOVE:D");
+    EXPECT_EQ(sent[2].rfind("PING:", 0), 0u);
+    EXPECT_EQ(sent[3], "LEAVE_TEAM");
+    EXPECT_EQ(currentLobbyState, LOBBY_MAIN_MENU);
+    EXPECT_FALSE(hasTeam);
 }
 
 TEST_F(Online, UnreachableServerIsSaidAndTheListStaysOpen) {

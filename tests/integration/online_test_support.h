@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <initializer_list>
 #include <string>
@@ -35,5 +36,19 @@ protected:
     }
     static void awaitPackets(EnetTestServer& server, uint32_t at, size_t count, const std::string& reply) {
         awaitPackets(server, at, count, {reply});
+    }
+    // Each text was spoken, in this order (others may come between).
+    static void expectHeardInOrder(std::initializer_list<std::string> texts) {
+        auto at = fake::spoken().begin();
+        for (const std::string& text : texts) {
+            at = std::find(at, fake::spoken().end(), text);
+            ASSERT_NE(at, fake::spoken().end()) << "not heard in order: " << text;
+        }
+    }
+    // What the server received, without the NULs.
+    static std::vector<std::string> texts(EnetTestServer& server) {
+        std::vector<std::string> out;
+        for (const std::string& p : server.packets()) out.push_back(p.substr(0, p.find('\0')));
+        return out;
     }
 };
