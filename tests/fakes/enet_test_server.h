@@ -9,6 +9,9 @@
 #include <thread>
 #include <vector>
 
+// A message as the client frames it: its text and a NUL.
+inline std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
+
 typedef struct _ENetHost ENetHost;
 typedef struct _ENetPeer ENetPeer;
 

@@ -12,8 +12,6 @@
 #include <string>
 #include <thread>
 
-inline std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
-
 class Online : public ClientTest {
 protected:
     // Skips the intro, opens the server list and picks "Serveur Principal" at 700.

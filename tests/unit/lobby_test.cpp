@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using audio_test::heard;
@@ -47,8 +46,6 @@ protected:
 
     EnetTestServer server;
 };
-
-std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
 
 } // namespace
 

@@ -42,7 +42,6 @@ protected:
         ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
         ASSERT_TRUE(server.waitUntil([&] { return server.connects() == 1; }, 2000));
     }
-    static std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
 
     EnetTestServer server;
 };
