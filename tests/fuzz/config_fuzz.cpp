@@ -19,11 +19,6 @@ const char* const kActions[] = {
     "VOL_CH_PREV",     "VOL_CH_NEXT",     "VOL_MASTER_UP", "VOL_MASTER_DOWN",  "AUDIO_DEBUG",
 };
 
-std::string readFile(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -13,6 +13,9 @@ void enterScratchFolder();
 // Files of the working folder whose names start with `prefix`, sorted.
 std::vector<std::string> filesStartingWith(const std::string& prefix);
 
+// A whole file's bytes; empty when it cannot be read.
+std::string readFile(const std::string& name);
+
 inline std::string asText(const uint8_t* data, size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
 }

@@ -14,11 +14,6 @@ namespace {
 
 void writeFile(const char* name, const std::string& content) { std::ofstream(name, std::ios::binary) << content; }
 
-std::string readFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The writer drops carriage returns from fields: a line break inside one
 // would shift the lines after it.
 std::string withoutCr(std::string field) {
