@@ -1,11 +1,16 @@
 // The real AshenServer over ENet on 127.0.0.1: exact bytes, and hostile peers
-// that leave it serving the others.
+// (floods, idle crowds, malformed logins) that leave it serving the others.
 #include "base/sha256.h"
 #include "server_process.h"
 
 #include <enet/enet.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <utility>
+#include <map>
+#include <thread>
 
 namespace {
 
@@ -32,24 +37,30 @@ public:
     }
     void send(const std::string& text) { sendBytes(text + std::string(1, '\0')); }
 
-    // Packets received until `count` arrived or `ms` passed.
+    // Packets received until `count` arrived, the server dropped us or `ms` passed.
     std::vector<std::string> receive(size_t count, int ms = 5000) {
         const auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (received_.size() < count && Clock::now() < end) {
-            ENetEvent e;
-            while (enet_host_service(host_, &e, 5) > 0) {
-                if (e.type == ENET_EVENT_TYPE_RECEIVE) {
-                    framedRight_ = framedRight_ && e.channelID == 0 && (e.packet->flags & ENET_PACKET_FLAG_RELIABLE);
-                    received_.emplace_back(reinterpret_cast<char*>(e.packet->data), e.packet->dataLength);
-                    enet_packet_destroy(e.packet);
-                } else if (e.type == ENET_EVENT_TYPE_DISCONNECT) {
-                    disconnected_ = true;
-                }
-            }
-        }
+        while (received_.size() < count && !disconnected_ && Clock::now() < end) service(5);
         auto got = std::move(received_);
         received_.clear();
         return got;
+    }
+    // What arrived by now, without waiting.
+    std::vector<std::string> poll() {
+        service(0);
+        return std::exchange(received_, {});
+    }
+    void service(int ms) {
+        ENetEvent e;
+        while (enet_host_service(host_, &e, static_cast<enet_uint32>(ms)) > 0) {
+            if (e.type == ENET_EVENT_TYPE_RECEIVE) {
+                framedRight_ = framedRight_ && e.channelID == 0 && (e.packet->flags & ENET_PACKET_FLAG_RELIABLE);
+                received_.emplace_back(reinterpret_cast<char*>(e.packet->data), e.packet->dataLength);
+                enet_packet_destroy(e.packet);
+            } else if (e.type == ENET_EVENT_TYPE_DISCONNECT) {
+                disconnected_ = true;
+            }
+        }
     }
     bool disconnected() const { return disconnected_; }
     // Every packet so far came reliable, on channel 0.
@@ -64,7 +75,58 @@ private:
     std::vector<std::string> received_;
 };
 
+// Many clients behind one address: one host with a peer each, and what each heard.
+class Crowd {
+public:
+    Crowd(uint16_t port, size_t count) {
+        host_ = enet_host_create(nullptr, count, 2, 0, 0);
+        ENetAddress address;
+        enet_address_set_host(&address, "127.0.0.1");
+        address.port = port;
+        for (size_t i = 0; i < count; ++i) peers_.push_back(enet_host_connect(host_, &address, 2, 0));
+    }
+    ~Crowd() { enet_host_destroy(host_); }
+
+    struct Peer {
+        bool connected = false, dropped = false;
+        std::vector<std::string> heard;
+    };
+    const Peer& operator[](size_t i) { return state_[peers_[i]]; }
+    size_t size() const { return peers_.size(); }
+    size_t connected() const {
+        size_t n = 0;
+        for (const auto& [peer, state] : state_) n += state.connected;
+        return n;
+    }
+    void send(size_t i, const std::string& text) {
+        enet_peer_send(peers_[i], 0, enet_packet_create(text.c_str(), text.size() + 1, ENET_PACKET_FLAG_RELIABLE));
+    }
+    // Services the host for `ms`, or until every peer is connected when `untilConnected`.
+    void serviceFor(int ms, bool untilConnected = false) {
+        const auto end = Clock::now() + std::chrono::milliseconds(ms);
+        while (Clock::now() < end && !(untilConnected && connected() == peers_.size())) {
+            ENetEvent e;
+            while (enet_host_service(host_, &e, 1) > 0) {
+                Peer& p = state_[e.peer];
+                p.connected = p.connected || e.type == ENET_EVENT_TYPE_CONNECT;
+                p.dropped = p.dropped || e.type == ENET_EVENT_TYPE_DISCONNECT;
+                if (e.type != ENET_EVENT_TYPE_RECEIVE) continue;
+                p.heard.emplace_back(reinterpret_cast<char*>(e.packet->data), e.packet->dataLength);
+                enet_packet_destroy(e.packet);
+            }
+        }
+    }
+
+private:
+    ENetHost* host_ = nullptr;
+    std::vector<ENetPeer*> peers_;
+    std::map<ENetPeer*, Peer> state_;
+};
+
 std::string z(const std::string& text) { return text + std::string(1, '\0'); }
+std::string registration(const std::string& pseudo) {
+    return "AUTH_REGISTER:" + sha256Hex(pseudo + "@exemple.fr") + ":" + pseudo + ":" + sha256Hex(pseudo) + ":M";
+}
 
 class ServerEnet : public testing::Test {
 protected:
@@ -73,9 +135,8 @@ protected:
 
     // Registers and logs in; true once in the lobby.
     static bool login(RawPeer& peer, const std::string& pseudo) {
-        const std::string mail = sha256Hex(pseudo + "@exemple.fr"), pass = sha256Hex(pseudo);
-        peer.send("AUTH_REGISTER:" + mail + ":" + pseudo + ":" + pass + ":M");
-        peer.send("AUTH_LOGIN:" + mail + ":" + pass + ":");
+        peer.send(registration(pseudo));
+        peer.send("AUTH_LOGIN:" + sha256Hex(pseudo + "@exemple.fr") + ":" + sha256Hex(pseudo) + ":");
         return peer.receive(3) == std::vector<std::string>{z("REGISTER_OK"), z("AUTH_OK"), z("GOTO_LOBBY")};
     }
 };
@@ -86,8 +147,11 @@ TEST_F(ServerEnet, RepliesAreOneReliablePacketOfTextAndNulAndAHostilePeerLeavesO
     ServerProcess server({"--test-port", "0", "--test-password", "sésame"});
     ASSERT_NE(server.port(), 0);
     EXPECT_NE(server.readLine(3000).find("écoute sur le port de test "), std::string::npos);
-    RawPeer alice(server.port()), bob(server.port());
-    ASSERT_TRUE(alice.connected() && bob.connected());
+    RawPeer alice(server.port()), bob(server.port()), stranger(server.port());
+    ASSERT_TRUE(alice.connected() && bob.connected() && stranger.connected());
+    // Malformed logins from the players' own address count for nothing.
+    for (int i = 0; i < 30; ++i) stranger.send("AUTH_LOGIN:alice@exemple.fr:court:");
+    EXPECT_EQ(stranger.receive(30), std::vector<std::string>(30, z("AUTH_FAIL:Identifiants incomplets.")));
     ASSERT_TRUE(login(alice, "Alice"));
     ASSERT_TRUE(login(bob, "Bob"));
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("LOBBY_JOIN:Bob")});
@@ -97,15 +161,78 @@ TEST_F(ServerEnet, RepliesAreOneReliablePacketOfTextAndNulAndAHostilePeerLeavesO
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("REMOTE_MOVE:Bob:1,0")});
     EXPECT_TRUE(alice.framedRight() && bob.framedRight());
 
-    // An oversized packet is dropped; a flood cuts its sender off.
+    // An oversized packet is dropped; a flood far beyond a player's pace cuts its sender off, told why.
     bob.sendBytes(std::string(2048, 'A'));
     bob.send("PING:1");
     EXPECT_EQ(bob.receive(1), std::vector<std::string>{z("PONG:1")});
-    for (int i = 0; i < 200; ++i) bob.sendBytes(z("CHECK_HEALTH"), false);
+    for (int i = 0; i < 3000; ++i) bob.sendBytes(z("CHECK_HEALTH"), false);
     bob.sendBytes(z("CHECK_HEALTH"));
-    bob.receive(1000, 2000);
+    const std::vector<std::string> got = bob.receive(SIZE_MAX, 10000);
     EXPECT_TRUE(bob.disconnected());
+    EXPECT_EQ(got.back(), z("SAY:Vous envoyez beaucoup trop de messages : connexion fermée."));
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("LOBBY_LEFT:Bob")});
     alice.send("REQ_PLAYERS");
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("PLAYERS_LIST:1 joueur en ligne : Alice.")});
+}
+
+TEST_F(ServerEnet, ARegistrationFloodIsLimitedAndLeavesAPingingPlayerServed) {
+    ServerProcess server;
+    RawPeer alice(server.port()), flooder(server.port());
+    ASSERT_TRUE(alice.connected() && flooder.connected());
+    ASSERT_TRUE(login(alice, "Alice"));
+    // 50 registrations a second for 4 s from one connection; Alice pings every 100 ms.
+    std::vector<std::string> pongs, replies;
+    const auto collect = [&] {
+        for (std::string& t : alice.poll()) pongs.push_back(t);
+        for (std::string& t : flooder.poll()) replies.push_back(t);
+    };
+    const auto start = Clock::now();
+    const int sent = 200;
+    for (int i = 0; i < sent; ++i) {
+        flooder.send(registration("Flot" + std::to_string(i)));
+        if (i % 5 == 0) alice.send("PING:" + std::to_string(i));
+        while (Clock::now() < start + std::chrono::milliseconds(20 * (i + 1))) {
+            collect();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    for (const auto end = Clock::now() + std::chrono::seconds(10); Clock::now() < end && replies.size() < sent;) {
+        collect();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(pongs.size(), size_t{sent / 5});
+    ASSERT_EQ(replies.size(), size_t{sent});
+    EXPECT_EQ(std::count(replies.begin(), replies.end(), z("REGISTER_OK")), 4) << "five an hour, Alice's included";
+    EXPECT_EQ(replies.back(), z("REGISTER_FAIL:Trop de comptes créés depuis votre adresse, réessayez dans une heure."));
+    EXPECT_FALSE(alice.disconnected() || flooder.disconnected());
+}
+
+TEST_F(ServerEnet, IdleConnectionsLeaveAPlayerRoomAndHearWhyTheyAreClosed) {
+    ServerProcess server({"--max-players", "2"});
+    Crowd crowd(server.port(), 300);
+    crowd.serviceFor(10000, true);
+    EXPECT_EQ(crowd.connected(), crowd.size()) << "more than the players: they have not logged in";
+    RawPeer alice(server.port());
+    ASSERT_TRUE(alice.connected());
+    EXPECT_TRUE(login(alice, "Alice"));
+    crowd.serviceFor(2500); // closed once the reason can have been heard
+    size_t dropped = 0;
+    for (size_t i = 0; i < crowd.size(); ++i) {
+        if (!crowd[i].dropped) continue;
+        ++dropped;
+        EXPECT_EQ(crowd[i].heard, std::vector<std::string>{z("SAY:Connexion fermée : d'autres connexions de votre adresse attendent.")});
+    }
+    EXPECT_GE(dropped, crowd.size() - 16);
+}
+
+TEST_F(ServerEnet, SigtermEndsTheServerWithinTwoSecondsWhateverIsQueued) {
+    ServerProcess server({"--register-limit", "1000"});
+    Crowd crowd(server.port(), 30);
+    crowd.serviceFor(10000, true);
+    RawPeer junk(server.port());
+    for (size_t i = 0; i < crowd.size(); ++i) crowd.send(i, registration("Joueur" + std::to_string(i)));
+    for (int i = 0; i < 3000; ++i) junk.sendBytes(z("REQ_PLAYERS"), false);
+    junk.sendBytes(z("REQ_PLAYERS"));
+    crowd.serviceFor(300); // hashes under way, more waiting
+    EXPECT_EQ(server.stop(2000), 0);
 }
