@@ -109,10 +109,10 @@ void handle(const ENetEvent& event, bool test, uint64_t arrivalMs, Outbox& out) 
 bool nextEvent(Port& port, ENetEvent& event, uint64_t& arrivalMs) {
     const uint32_t before = port.host->totalReceivedPackets;
     const uint64_t now = hostClockMs();
-    if (enet_host_service(port.host, &event, 0) <= 0) return false;
+    const bool got = enet_host_service(port.host, &event, 0) > 0;
     if (port.host->totalReceivedPackets != before) port.readAt = now;
     arrivalMs = port.readAt;
-    return true;
+    return got;
 }
 
 // The pass's share of events, both ports in turn; true when some are left.

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <utility>
-#include <map>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -73,54 +73,6 @@ private:
     bool disconnected_ = false;
     bool framedRight_ = true;
     std::vector<std::string> received_;
-};
-
-// Many clients behind one address: one host with a peer each, and what each heard.
-class Crowd {
-public:
-    Crowd(uint16_t port, size_t count) {
-        host_ = enet_host_create(nullptr, count, 2, 0, 0);
-        ENetAddress address;
-        enet_address_set_host(&address, "127.0.0.1");
-        address.port = port;
-        for (size_t i = 0; i < count; ++i) peers_.push_back(enet_host_connect(host_, &address, 2, 0));
-    }
-    ~Crowd() { enet_host_destroy(host_); }
-
-    struct Peer {
-        bool connected = false, dropped = false;
-        std::vector<std::string> heard;
-    };
-    const Peer& operator[](size_t i) { return state_[peers_[i]]; }
-    size_t size() const { return peers_.size(); }
-    size_t connected() const {
-        size_t n = 0;
-        for (const auto& [peer, state] : state_) n += state.connected;
-        return n;
-    }
-    void send(size_t i, const std::string& text) {
-        enet_peer_send(peers_[i], 0, enet_packet_create(text.c_str(), text.size() + 1, ENET_PACKET_FLAG_RELIABLE));
-    }
-    // Services the host for `ms`, or until every peer is connected when `untilConnected`.
-    void serviceFor(int ms, bool untilConnected = false) {
-        const auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < end && !(untilConnected && connected() == peers_.size())) {
-            ENetEvent e;
-            while (enet_host_service(host_, &e, 1) > 0) {
-                Peer& p = state_[e.peer];
-                p.connected = p.connected || e.type == ENET_EVENT_TYPE_CONNECT;
-                p.dropped = p.dropped || e.type == ENET_EVENT_TYPE_DISCONNECT;
-                if (e.type != ENET_EVENT_TYPE_RECEIVE) continue;
-                p.heard.emplace_back(reinterpret_cast<char*>(e.packet->data), e.packet->dataLength);
-                enet_packet_destroy(e.packet);
-            }
-        }
-    }
-
-private:
-    ENetHost* host_ = nullptr;
-    std::vector<ENetPeer*> peers_;
-    std::map<ENetPeer*, Peer> state_;
 };
 
 std::string z(const std::string& text) { return text + std::string(1, '\0'); }
@@ -196,43 +148,49 @@ TEST_F(ServerEnet, ARegistrationFloodIsLimitedAndLeavesAPingingPlayerServed) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
-    for (const auto end = Clock::now() + std::chrono::seconds(10); Clock::now() < end && replies.size() < sent;) {
+    // What came while a hash was under way beyond a few requests was dropped: no player sends that.
+    for (auto quiet = Clock::now(); Clock::now() < quiet + std::chrono::seconds(1);) {
+        const size_t before = replies.size();
         collect();
+        if (replies.size() != before) quiet = Clock::now();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_EQ(pongs.size(), size_t{sent / 5});
-    ASSERT_EQ(replies.size(), size_t{sent});
     EXPECT_EQ(std::count(replies.begin(), replies.end(), z("REGISTER_OK")), 4) << "five an hour, Alice's included";
+    ASSERT_GT(replies.size(), size_t{sent / 2});
     EXPECT_EQ(replies.back(), z("REGISTER_FAIL:Trop de comptes créés depuis votre adresse, réessayez dans une heure."));
     EXPECT_FALSE(alice.disconnected() || flooder.disconnected());
 }
 
 TEST_F(ServerEnet, IdleConnectionsLeaveAPlayerRoomAndHearWhyTheyAreClosed) {
     ServerProcess server({"--max-players", "2"});
-    Crowd crowd(server.port(), 300);
-    crowd.serviceFor(10000, true);
-    EXPECT_EQ(crowd.connected(), crowd.size()) << "more than the players: they have not logged in";
+    std::vector<std::unique_ptr<RawPeer>> idle;
+    for (int i = 0; i < 300; ++i) idle.push_back(std::make_unique<RawPeer>(server.port()));
     RawPeer alice(server.port());
-    ASSERT_TRUE(alice.connected());
-    EXPECT_TRUE(login(alice, "Alice"));
-    crowd.serviceFor(2500); // closed once the reason can have been heard
+    EXPECT_TRUE(login(alice, "Alice")) << "more connections than players: they have not logged in";
+    for (const auto end = Clock::now() + std::chrono::milliseconds(2500); Clock::now() < end;)
+        for (auto& peer : idle) peer->service(0); // closed once the reason can have been heard
     size_t dropped = 0;
-    for (size_t i = 0; i < crowd.size(); ++i) {
-        if (!crowd[i].dropped) continue;
+    for (auto& peer : idle) {
+        EXPECT_TRUE(peer->connected());
+        const std::vector<std::string> heard = peer->poll();
+        if (!peer->disconnected()) continue;
         ++dropped;
-        EXPECT_EQ(crowd[i].heard, std::vector<std::string>{z("SAY:Connexion fermée : d'autres connexions de votre adresse attendent.")});
+        EXPECT_EQ(heard, std::vector<std::string>{z("SAY:Connexion fermée : d'autres connexions de votre adresse attendent.")});
     }
-    EXPECT_GE(dropped, crowd.size() - 16);
+    EXPECT_GE(dropped, idle.size() - 16);
 }
 
 TEST_F(ServerEnet, SigtermEndsTheServerWithinTwoSecondsWhateverIsQueued) {
     ServerProcess server({"--register-limit", "1000"});
-    Crowd crowd(server.port(), 30);
-    crowd.serviceFor(10000, true);
+    std::vector<std::unique_ptr<RawPeer>> players;
+    for (int i = 0; i < 30; ++i) {
+        players.push_back(std::make_unique<RawPeer>(server.port()));
+        players.back()->send(registration("Joueur" + std::to_string(i)));
+    }
     RawPeer junk(server.port());
-    for (size_t i = 0; i < crowd.size(); ++i) crowd.send(i, registration("Joueur" + std::to_string(i)));
     for (int i = 0; i < 3000; ++i) junk.sendBytes(z("REQ_PLAYERS"), false);
     junk.sendBytes(z("REQ_PLAYERS"));
-    crowd.serviceFor(300); // hashes under way, more waiting
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // hashes under way, more waiting
     EXPECT_EQ(server.stop(2000), 0);
 }
