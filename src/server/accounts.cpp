@@ -108,6 +108,7 @@ void checkpoint() {
 
 bool accountsOpen(const std::string& dataDir) {
     accountsClose();
+    g_unsaved.clear();
     if (sodium_init() < 0) return false;
     std::error_code error;
     if (!std::filesystem::is_directory(dataDir, error)) {
@@ -140,7 +141,6 @@ void accountsClose() {
         sqlite3_close(g_db);
     }
     g_db = nullptr;
-    g_unsaved.clear();
 }
 
 std::string accountsHashPassword(const std::string& passHash) {

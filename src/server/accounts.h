@@ -13,7 +13,8 @@
 
 // Creates the folder (0700) when missing and opens or creates its database.
 bool accountsOpen(const std::string& dataDir);
-// Writes back what it can and closes the database.
+// Writes back what it can and closes the database; accountsUnsaved() then
+// tells how many games were lost.
 void accountsClose();
 
 // The Argon2id string to store for a password hash; empty when hashing failed. Any thread.

@@ -51,9 +51,9 @@ int main(int argc, char** argv) {
     if (openTest) hostLog("écoute sur le port de test " + std::to_string(hostPort(true)));
     hostRun(g_stop);
     hostClose();
+    serverStop();
     if (const size_t lost = accountsUnsaved())
         hostLog("statistiques de " + std::to_string(lost) + " parties perdues : la base refuse encore de les écrire");
-    serverStop();
     hostLog("arrêt du serveur");
     return 0;
 }
