@@ -4,7 +4,9 @@
 // worst, the pings never answered, what the flood's registrations got, and
 // how long the server took to end on SIGTERM right after the flood.
 //
-//   bench_server_flood [AshenServer]   (default: the one of this build)
+//   bench_server_flood [AshenServer [its options...]]   (default: the one of this build)
+//
+// With "--register-limit 100000" every registration of the flood is hashed.
 #include "base/sha256.h"
 
 #include <enet/enet.h>
@@ -45,7 +47,7 @@ struct Server {
 };
 
 // Started on a free port with a data folder of its own; its log, kept there, names the port first.
-Server startServer(const std::string& exe) {
+Server startServer(const std::string& exe, const std::vector<std::string>& options) {
     Server s;
     char folder[] = "/tmp/ashen_flood_bench_XXXXXX";
     if (mkdtemp(folder) == nullptr) return s;
@@ -55,7 +57,12 @@ Server startServer(const std::string& exe) {
     s.pid = fork();
     if (s.pid == 0) {
         if (!std::freopen(log.c_str(), "w", stdout)) _exit(127);
-        execl(exe.c_str(), exe.c_str(), "--port", "0", "--data", data.c_str(), static_cast<char*>(nullptr));
+        std::vector<std::string> args = {exe, "--port", "0", "--data", data};
+        args.insert(args.end(), options.begin(), options.end());
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(exe.c_str(), argv.data());
         _exit(127);
     }
     const std::string mark = "écoute sur le port ";
@@ -180,11 +187,12 @@ void print(const char* phase, Pings p) {
 
 int main(int argc, char** argv) {
     const std::string exe = argc > 1 ? argv[1] : ASHEN_SERVER_EXE;
+    const std::vector<std::string> options(argv + std::min(argc, 2), argv + argc);
     if (enet_initialize() != 0) return 1;
     std::printf("round trip of a player pinging every %d ms; flood: AUTH_REGISTER at %d/s for %d s from one connection\n",
                 PING_EVERY_MS, FLOOD_PER_SECOND, FLOOD_SECONDS);
     for (int run = 1; run <= RUNS; ++run) {
-        Server server = startServer(exe);
+        Server server = startServer(exe, options);
         if (server.port == 0) {
             std::fprintf(stderr, "%s did not start\n", exe.c_str());
             return 1;
