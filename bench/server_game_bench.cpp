@@ -21,7 +21,7 @@ double cpuMs() {
 }
 
 // Zombies far from the players, so that they walk instead of biting.
-void fill(Game& game, uint32_t now) {
+void fill(Game& game, uint64_t now) {
     game.zombies.clear();
     for (int i = 0; i < MAX_ZOMBIES_AT_ONCE; ++i) {
         Zombie z;
@@ -36,7 +36,7 @@ void fill(Game& game, uint32_t now) {
 } // namespace
 
 int main() {
-    uint32_t now = 0;
+    uint64_t now = 0;
     std::vector<GameSend> out;
     std::vector<std::unique_ptr<Game>> games;
     for (int g = 0; g < GAMES; ++g) {

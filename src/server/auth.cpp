@@ -4,41 +4,53 @@
 #include "server/lobby.h"
 #include "server/text.h"
 
+#include "protocol/keywords.h"
+
 #include <sodium.h>
 
-#include <deque>
-#include <map>
+#include <memory>
 
 namespace {
 
-constexpr size_t FAILS_PER_MINUTE = 5;
+// Wrong passwords within a minute: per account, and per address with a
+// higher bound, since several players may share one address.
+constexpr size_t FAILS_PER_ACCOUNT = 5;
+constexpr size_t FAILS_PER_ADDRESS = 20;
+constexpr uint64_t FAIL_WINDOW_MS = 60000;
+constexpr uint64_t REGISTER_WINDOW_MS = 3600000;
+
+const std::string BUSY = "Serveur occupé, réessayez dans un instant.";
+const std::string SERVER_ERROR = "Erreur du serveur, réessayez plus tard.";
+const std::string WRONG = "E-mail ou mot de passe incorrect.";
 
 // Run lifetime.
-std::string g_testPassword;
-std::map<std::string, std::deque<uint32_t>> g_failures; // by address: failed logins of the last minute
+ServerSettings g_settings;
+RecentEvents g_failsByAddress{FAIL_WINDOW_MS, {}};
+RecentEvents g_failsByAccount{FAIL_WINDOW_MS, {}}; // by e-mail hash
+RecentEvents g_registrations{REGISTER_WINDOW_MS, {}}; // by address: hashed registration requests
 
-std::deque<uint32_t>& recentFailures(const std::string& address, uint32_t nowMs) {
-    auto& times = g_failures[address];
-    while (!times.empty() && static_cast<uint32_t>(nowMs - times.front()) >= 60000) times.pop_front();
-    return times;
+std::string tag(const Session& s) { return "#" + std::to_string(s.id); }
+
+void refuseLogin(const Session& s, Outbox& out, const std::string& reason, const std::string& logged) {
+    out.log.push_back("refus : " + tag(s) + " connexion refusée (" + logged + ")");
+    sendTo(out, s.id, std::string(MSG_AUTH_FAIL) + reason);
 }
 
-void fail(Session& s, uint32_t nowMs, Outbox& out, const std::string& reason, const std::string& logged) {
-    recentFailures(s.address, nowMs).push_back(nowMs);
-    // Addresses that stopped trying are dropped now and then, so the table stays small.
-    if (g_failures.size() > 4096)
-        for (auto it = g_failures.begin(); it != g_failures.end();)
-            it = recentFailures(it->first, nowMs).empty() ? g_failures.erase(it) : std::next(it);
-    out.log.push_back("refus : #" + std::to_string(s.id) + " connexion refusée (" + logged + ")");
-    sendTo(out, s.id, "AUTH_FAIL:" + reason);
+// A well-formed request with a wrong pass: it counts against the address and,
+// when one was named, the account.
+void failLogin(const Session& s, const std::string& email, uint64_t nowMs, Outbox& out, const std::string& reason,
+               const std::string& logged) {
+    recentAdd(g_failsByAddress, s.address, nowMs);
+    if (!email.empty()) recentAdd(g_failsByAccount, email, nowMs);
+    refuseLogin(s, out, reason, logged);
 }
 
 // Compared through fixed-length digests so the time taken says nothing of the pass.
 bool testPassMatches(const std::string& given) {
     unsigned char a[32], b[32];
     crypto_generichash(a, sizeof a, reinterpret_cast<const unsigned char*>(given.data()), given.size(), nullptr, 0);
-    crypto_generichash(b, sizeof b, reinterpret_cast<const unsigned char*>(g_testPassword.data()),
-                       g_testPassword.size(), nullptr, 0);
+    crypto_generichash(b, sizeof b, reinterpret_cast<const unsigned char*>(g_settings.testPassword.data()),
+                       g_settings.testPassword.size(), nullptr, 0);
     return sodium_memcmp(a, b, sizeof a) == 0;
 }
 
@@ -46,62 +58,110 @@ bool testPassMatches(const std::string& given) {
 // at either end (two players would otherwise look alike).
 bool validPseudo(const std::string& p) {
     const size_t n = utf8CountChars(p);
-    return n >= 3 && n <= 20 && isPrintableUtf8(p) && p.find_first_of(":|") == std::string::npos &&
+    return n >= 3 && n <= 20 && isPrintableUtf8(p) && p.find_first_of(":|;") == std::string::npos &&
            p.front() != ' ' && p.back() != ' ';
+}
+
+std::string registerReply(RegisterResult result) {
+    const std::string fail(MSG_REGISTER_FAIL);
+    switch (result) {
+    case RegisterResult::OK: return std::string(MSG_REGISTER_OK);
+    case RegisterResult::PSEUDO_TAKEN: return fail + "Ce pseudo est déjà pris.";
+    case RegisterResult::EMAIL_TAKEN: return fail + "Cette adresse e-mail a déjà un compte.";
+    case RegisterResult::FAILED: break;
+    }
+    return fail + SERVER_ERROR;
+}
+
+// Only logged-in players fill the server; the account's own other session is about to leave.
+bool serverFull(int64_t account) {
+    size_t others = 0;
+    for (const Session* p : loggedInPlayers()) others += p->account != account;
+    return others >= g_settings.maxPlayers;
+}
+
+void logIn(Session& s, const StoredAccount& account, uint64_t nowMs, Outbox& out) {
+    if (serverFull(account.id)) return refuseLogin(s, out, "Serveur complet, réessayez plus tard.", "serveur complet");
+    for (Session* other : loggedInPlayers())
+        if (other->account == account.id)
+            refuseSession(other->id, "Votre compte vient de se connecter depuis un autre poste.", nowMs, out);
+    s.account = account.id;
+    s.pseudo = account.pseudo;
+    enterLobby(s);
+    out.log.push_back(tag(s) + " connecté : " + s.pseudo);
+    sendTo(out, s.id, std::string(MSG_AUTH_OK));
+    sendTo(out, s.id, std::string(MSG_GOTO_LOBBY));
+    sendToLobby(out, std::string(MSG_LOBBY_JOIN) + s.pseudo, s.id);
 }
 
 } // namespace
 
-void authReset(const std::string& testPassword) {
-    g_testPassword = testPassword;
-    g_failures.clear();
+void authReset(const ServerSettings& settings) {
+    g_settings = settings;
+    g_failsByAddress.byKey.clear();
+    g_failsByAccount.byKey.clear();
+    g_registrations.byKey.clear();
 }
 
-void handleRegister(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+void handleRegister(Session& s, std::string_view fields, uint64_t nowMs, Outbox& out) {
     const auto f = splitFields(fields, ':', 4);
-    const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, "REGISTER_FAIL:" + reason); };
+    const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, std::string(MSG_REGISTER_FAIL) + reason); };
     if (s.testPort) return refuse("Les comptes se créent sur le serveur principal.");
     if (f.size() != 4) return refuse("Demande incomplète.");
     if (!isLowerHex64(f[0])) return refuse("Adresse e-mail invalide.");
-    if (!validPseudo(f[1])) return refuse("Le pseudo doit faire de 3 à 20 caractères, sans deux-points ni barre verticale.");
+    if (!validPseudo(f[1]))
+        return refuse("Le pseudo doit faire de 3 à 20 caractères, sans deux-points, point-virgule ni barre verticale.");
     if (!isLowerHex64(f[2])) return refuse("Mot de passe invalide.");
     if (f[3] != "M" && f[3] != "F") return refuse("Genre invalide.");
-    switch (accountsRegister(f[0], f[1], f[2], f[3])) {
-    case RegisterResult::OK:
-        out.log.push_back("#" + std::to_string(s.id) + " compte créé : " + f[1]);
-        return sendTo(out, s.id, "REGISTER_OK");
-    case RegisterResult::PSEUDO_TAKEN: return refuse("Ce pseudo est déjà pris.");
-    case RegisterResult::EMAIL_TAKEN: return refuse("Cette adresse e-mail a déjà un compte.");
-    case RegisterResult::FAILED: return refuse("Erreur du serveur, réessayez plus tard.");
+    if (const RegisterResult free = accountsCheckFree(f[0], f[1]); free != RegisterResult::OK)
+        return sendTo(out, s.id, registerReply(free));
+    // Each registration costs a hash: an address gets a few an hour.
+    if (recentCount(g_registrations, s.address, nowMs) >= g_settings.registerLimit) {
+        out.log.push_back("refus : " + tag(s) + " trop de comptes créés depuis " + s.address);
+        return refuse("Trop de comptes créés depuis votre adresse, réessayez dans une heure.");
     }
+    // Games wait to be written: the disk has no room for an account either.
+    if (accountsUnsaved() > 0) return refuse(SERVER_ERROR);
+
+    auto stored = std::make_shared<std::string>();
+    const uint32_t id = s.id;
+    const bool queued = sessionJob(
+        s, [stored, pass = f[2]] { *stored = accountsHashPassword(pass); },
+        [=](Session* session, uint64_t, Outbox& out) {
+            // Written even when the player left meanwhile: he may come back to log in.
+            const RegisterResult result = accountsCreate(f[0], f[1], *stored, f[3]);
+            if (result == RegisterResult::OK) out.log.push_back("#" + std::to_string(id) + " compte créé : " + f[1]);
+            if (result == RegisterResult::FAILED)
+                out.log.push_back("#" + std::to_string(id) + " compte non créé : " +
+                                  (stored->empty() ? "hachage impossible" : "écriture impossible, " + accountsError()));
+            if (session) sendTo(out, id, registerReply(result));
+        });
+    if (!queued) return refuse(BUSY);
+    recentAdd(g_registrations, s.address, nowMs);
 }
 
-void handleLogin(Session& s, std::string_view fields, uint32_t nowMs, Outbox& out) {
-    if (recentFailures(s.address, nowMs).size() >= FAILS_PER_MINUTE) {
-        out.log.push_back("refus : #" + std::to_string(s.id) + " trop de tentatives depuis " + s.address);
-        return sendTo(out, s.id, "AUTH_FAIL:Trop de tentatives. Attendez une minute avant de réessayer.");
-    }
+void handleLogin(Session& s, std::string_view fields, uint64_t nowMs, Outbox& out) {
     const auto f = splitFields(fields, ':', 3);
     if (f.size() != 3 || f[0].empty() || !isLowerHex64(f[1]))
-        return fail(s, nowMs, out, "Identifiants incomplets.", "demande mal formée");
-    if (s.testPort && (g_testPassword.empty() || !testPassMatches(f[2])))
-        return fail(s, nowMs, out, "Mot de passe du serveur de test incorrect.", "mot de passe d'accès");
+        return refuseLogin(s, out, "Identifiants incomplets.", "demande mal formée");
     // The client sends the address as typed until it has the hash of it.
     const std::string email = isLowerHex64(f[0]) ? f[0] : emailHash(f[0]);
-    std::string pseudo;
-    const int64_t account = accountsLogin(email, f[1], pseudo);
-    if (account == 0) return fail(s, nowMs, out, "E-mail ou mot de passe incorrect.", "identifiants");
+    if (recentCount(g_failsByAddress, s.address, nowMs) >= FAILS_PER_ADDRESS ||
+        recentCount(g_failsByAccount, email, nowMs) >= FAILS_PER_ACCOUNT)
+        return refuseLogin(s, out, "Trop de tentatives. Attendez une minute avant de réessayer.", "trop de tentatives");
+    if (s.testPort && (g_settings.testPassword.empty() || !testPassMatches(f[2])))
+        return failLogin(s, {}, nowMs, out, "Mot de passe du serveur de test incorrect.", "mot de passe d'accès");
+    StoredAccount account;
+    if (!accountsFind(email, account)) return failLogin(s, email, nowMs, out, WRONG, "identifiants");
+    if (serverFull(account.id)) return refuseLogin(s, out, "Serveur complet, réessayez plus tard.", "serveur complet");
 
-    for (Session* other : loggedInPlayers())
-        if (other->account == account) {
-            sendTo(out, other->id, "SAY:Votre compte vient de se connecter depuis un autre poste.");
-            closeSession(other->id, nowMs, out);
-        }
-    s.account = account;
-    s.pseudo = pseudo;
-    enterLobby(s);
-    out.log.push_back("#" + std::to_string(s.id) + " connecté : " + pseudo);
-    sendTo(out, s.id, "AUTH_OK");
-    sendTo(out, s.id, "GOTO_LOBBY");
-    sendToLobby(out, "LOBBY_JOIN:" + pseudo, s.id);
+    auto matches = std::make_shared<bool>(false);
+    const bool queued = sessionJob(
+        s, [matches, stored = account.password, pass = f[1]] { *matches = accountsPasswordMatches(stored, pass); },
+        [=](Session* session, uint64_t nowMs, Outbox& out) {
+            if (session == nullptr || session->account != 0) return;
+            if (!*matches) return failLogin(*session, email, nowMs, out, WRONG, "identifiants");
+            logIn(*session, account, nowMs, out);
+        });
+    if (!queued) refuseLogin(s, out, BUSY, "file de calcul pleine");
 }

@@ -27,7 +27,7 @@ std::string zombiesText(int n, const char* one, const char* many) {
 }
 
 // Nobody stands and no potion will lift anyone: the game is over.
-void checkGameOver(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void checkGameOver(Game& game, uint64_t now, std::vector<GameSend>& out) {
     if (game.phase == Phase::OVER || game.phase == Phase::FINISHED) return;
     for (const GamePlayer& p : game.players)
         if (p.present && (p.life == Life::STANDING || p.selfReviving)) return;
@@ -40,7 +40,7 @@ void checkGameOver(Game& game, uint32_t now, std::vector<GameSend>& out) {
     gameSendAll(game, "STATS:" + stats, out);
 }
 
-void handleMove(Game& game, GamePlayer& p, std::string_view fields, uint32_t now, std::vector<GameSend>& out) {
+void handleMove(Game& game, GamePlayer& p, std::string_view fields, uint64_t now, std::vector<GameSend>& out) {
     if (fields.size() != 1 || p.life != Life::STANDING) return;
     Tile to = p.pos;
     switch (fields[0]) {
@@ -50,7 +50,7 @@ void handleMove(Game& game, GamePlayer& p, std::string_view fields, uint32_t now
     case 'D': ++to.x; break;
     default: return;
     }
-    if (p.movesMade >= 2 && !reached(now, p.moveTimes[0] + MOVE_PAIR_GAP_MS)) return;
+    if (p.movesMade >= 2 && now < p.moveTimes[0] + MOVE_PAIR_GAP_MS) return;
     if (houseBlocked(to.x, to.y, game.doors)) {
         gameSendTo(p.id, "WALL", out);
         return;
@@ -64,7 +64,7 @@ void handleMove(Game& game, GamePlayer& p, std::string_view fields, uint32_t now
     gameSendOthers(game, p.id, "REMOTE_MOVE:" + p.pseudo + ":" + tileText(to), out);
 }
 
-void handleAction(Game& game, GamePlayer& p, std::string_view, uint32_t now, std::vector<GameSend>& out) {
+void handleAction(Game& game, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
     if (p.life != Life::STANDING) return;
     if (gameBoxAction(game, p, now, out)) return;
     for (int i = 0; i < HOUSE_DOOR_COUNT; ++i) {
@@ -93,7 +93,7 @@ void handleAction(Game& game, GamePlayer& p, std::string_view, uint32_t now, std
     say(p.id, "Rien à utiliser ici.", out);
 }
 
-void handleRevive(Game& game, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
+void handleRevive(Game& game, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
     if (p.life != Life::STANDING) return;
     for (GamePlayer& other : game.players) {
         if (!other.present || other.life != Life::DOWN || !houseNextTo(p.pos, other.pos)) continue;
@@ -107,30 +107,30 @@ void handleRevive(Game& game, GamePlayer& p, std::string_view, uint32_t, std::ve
     say(p.id, "Personne à réanimer à côté de vous.", out);
 }
 
-void handleShoot(Game& game, GamePlayer& p, std::string_view, uint32_t now, std::vector<GameSend>& out) {
+void handleShoot(Game& game, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
     gameCombatShoot(game, p, now, out);
 }
 
-void handleReload(Game&, GamePlayer& p, std::string_view, uint32_t now, std::vector<GameSend>& out) {
+void handleReload(Game&, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
     gameCombatReload(p, now, out);
 }
 
-void handleSwitch(Game&, GamePlayer& p, std::string_view fields, uint32_t, std::vector<GameSend>& out) {
+void handleSwitch(Game&, GamePlayer& p, std::string_view fields, uint64_t, std::vector<GameSend>& out) {
     if (fields.size() == 1 && fields[0] >= '0' && fields[0] <= '2') gameCombatSwitch(p, fields[0] - '0', out);
 }
 
-void handleAmmo(Game&, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
+void handleAmmo(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
     gameCombatAmmo(p, out);
 }
 
-void handleHealth(Game&, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
+void handleHealth(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
     std::string text = p.life == Life::DOWN ? "Vous êtes à terre."
                        : p.life == Life::OUT ? "Vous êtes hors jeu jusqu'au prochain round."
                                              : "Santé : " + std::to_string(p.health) + " sur 100.";
     gameSendTo(p.id, "HEALTH_MSG:" + text, out);
 }
 
-void handleRound(Game& game, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
+void handleRound(Game& game, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
     std::string round = "Round " + std::to_string(game.round);
     if (game.phase == Phase::STARTING) return say(p.id, "La partie commence, premier round dans un instant.", out);
     if (game.phase == Phase::CALM) return say(p.id, round + " terminé, le suivant arrive.", out);
@@ -138,19 +138,19 @@ void handleRound(Game& game, GamePlayer& p, std::string_view, uint32_t, std::vec
     say(p.id, round + ", " + zombiesText(left, " restant.", " restants."), out);
 }
 
-void handleKills(Game&, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
+void handleKills(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
     say(p.id, zombiesText(p.kills, " tué", " tués") + ", dont " + std::to_string(p.roundKills) + " dans ce round.", out);
 }
 
-void handlePoints(Game&, GamePlayer& p, std::string_view, uint32_t, std::vector<GameSend>& out) {
+void handlePoints(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
     say(p.id, "Vous avez " + std::to_string(p.points) + " points.", out);
 }
 
-void handleBox(Game& game, GamePlayer& p, std::string_view, uint32_t now, std::vector<GameSend>& out) {
+void handleBox(Game& game, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
     say(p.id, gameBoxDescription(game, now), out);
 }
 
-void handleMember(Game& game, GamePlayer& p, std::string_view fields, uint32_t, std::vector<GameSend>& out) {
+void handleMember(Game& game, GamePlayer& p, std::string_view fields, uint64_t, std::vector<GameSend>& out) {
     if (fields.size() != 1 || fields[0] < '0' || fields[0] > '4') return;
     int wanted = fields[0] - '0';
     for (const GamePlayer& m : game.players) {
@@ -163,7 +163,7 @@ void handleMember(Game& game, GamePlayer& p, std::string_view fields, uint32_t, 
     say(p.id, "Personne à cette place.", out);
 }
 
-using Handler = void (*)(Game&, GamePlayer&, std::string_view, uint32_t, std::vector<GameSend>&);
+using Handler = void (*)(Game&, GamePlayer&, std::string_view, uint64_t, std::vector<GameSend>&);
 struct Route {
     std::string_view keyword; // ending in ':' when fields follow
     Handler handler;
@@ -177,19 +177,19 @@ const Route ROUTES[] = {
     {MSG_GET_MEMBER, handleMember},
 };
 
-void tickPlayers(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void tickPlayers(Game& game, uint64_t now, std::vector<GameSend>& out) {
     for (GamePlayer& p : game.players) {
         if (!p.present) continue;
-        if (p.potionArming && reached(now, p.potionArmedAt)) {
+        if (p.potionArming && now >= p.potionArmedAt) {
             p.potionArming = false;
             p.potionArmed = true;
             gameSendTo(p.id, "SECOND_CHANCE_READY", out);
         }
         if (p.life != Life::DOWN) continue;
-        if (p.selfReviving && reached(now, p.downAt + POTION_REVIVE_MS)) {
+        if (p.selfReviving && now >= p.downAt + POTION_REVIVE_MS) {
             gameStandUp(game, p, START_HEALTH, out);
             gameSendOthers(game, p.id, "SAY:" + p.pseudo + " se relève grâce à sa potion.", out);
-        } else if (!p.selfReviving && reached(now, p.downAt + DOWN_TIMEOUT_MS)) {
+        } else if (!p.selfReviving && now >= p.downAt + DOWN_TIMEOUT_MS) {
             p.life = Life::OUT;
             gameSendTo(p.id, "YOU_DIED", out);
             gameSendOthers(game, p.id, "SAY:" + p.pseudo + " est hors jeu jusqu'au prochain round.", out);
@@ -236,7 +236,7 @@ bool gamePay(GamePlayer& p, int cost, const std::string& what, std::vector<GameS
 
 int gameRandom(Game& game, int low, int high) { return std::uniform_int_distribution<int>(low, high)(game.rng); }
 
-void gamePlayerDown(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+void gamePlayerDown(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out) {
     p.health = 0;
     p.life = Life::DOWN;
     p.downAt = now;
@@ -247,7 +247,7 @@ void gamePlayerDown(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSen
     checkGameOver(game, now, out);
 }
 
-std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint32_t nowMs, uint32_t seed,
+std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_t nowMs, uint32_t seed,
                                  std::vector<GameSend>& out) {
     std::unique_ptr<Game> game(new Game);
     game->rng.seed(seed);
@@ -255,18 +255,21 @@ std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint32_
         GamePlayer p;
         p.id = m.player;
         p.pseudo = m.pseudo;
+        // Every "not before" stamp starts at the game's creation, never at the clock's origin.
+        p.nextShotAt = p.downAt = p.potionArmedAt = p.moveTimes[0] = p.moveTimes[1] = nowMs;
         gameArm(p.slots[0], COUTEAU);
         gameArm(p.slots[1], REVOLVER);
         game->players.push_back(std::move(p));
     }
     gameBoxReset(*game);
+    game->box.until = game->nextSpawnAt = game->doublePointsUntil = game->instantKillUntil = nowMs;
     game->phaseUntil = nowMs + FIRST_ROUND_DELAY_MS;
     if (game->players.empty()) game->phase = Phase::FINISHED;
     gameSendAll(*game, "START_MAISON", out);
     return game;
 }
 
-void gameHandle(Game& game, uint32_t player, const std::string& message, uint32_t nowMs, std::vector<GameSend>& out) {
+void gameHandle(Game& game, uint32_t player, const std::string& message, uint64_t nowMs, std::vector<GameSend>& out) {
     if (game.phase == Phase::OVER || game.phase == Phase::FINISHED) return;
     GamePlayer* p = findPresent(game, player);
     if (!p) return;
@@ -279,10 +282,10 @@ void gameHandle(Game& game, uint32_t player, const std::string& message, uint32_
     }
 }
 
-void gameTick(Game& game, uint32_t nowMs, std::vector<GameSend>& out) {
+void gameTick(Game& game, uint64_t nowMs, std::vector<GameSend>& out) {
     if (game.phase == Phase::FINISHED) return;
     if (game.phase == Phase::OVER) {
-        if (!reached(nowMs, game.phaseUntil)) return;
+        if (nowMs < game.phaseUntil) return;
         gameSendAll(game, "GOTO_LOBBY", out);
         game.phase = Phase::FINISHED;
         return;
@@ -293,7 +296,7 @@ void gameTick(Game& game, uint32_t nowMs, std::vector<GameSend>& out) {
     gameZombiesTick(game, nowMs, out);
 }
 
-void gameRemovePlayer(Game& game, uint32_t player, uint32_t nowMs, std::vector<GameSend>& out) {
+void gameRemovePlayer(Game& game, uint32_t player, uint64_t nowMs, std::vector<GameSend>& out) {
     GamePlayer* p = findPresent(game, player);
     if (!p) return;
     p->present = false;

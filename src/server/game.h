@@ -5,8 +5,8 @@
 // gameHandle, calls gameTick on every loop pass, and sends each GameSend with
 // its usual framing. Nothing here blocks, allocates sockets or reads a clock.
 //
-// Times are milliseconds of a monotonic clock, compared as unsigned 32-bit
-// differences, so a clock that wraps is fine. Messages are appended to `out`
+// Times are milliseconds of the server's 64-bit monotonic clock, which never
+// wraps: a stamp is compared with `now` as it is. Messages are appended to `out`
 // in the order the members must receive them.
 #include <cstdint>
 #include <memory>
@@ -45,20 +45,20 @@ struct default_delete<Game> {
 } // namespace std
 
 // Sends "START_MAISON" to every member; the first round follows a few seconds later.
-std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint32_t nowMs, uint32_t seed,
+std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_t nowMs, uint32_t seed,
                                  std::vector<GameSend>& out);
 
 // Every message of a member in the house except chat. Unknown or malformed
 // messages, and messages of a player who is not a member, are ignored.
-void gameHandle(Game& game, uint32_t player, const std::string& message, uint32_t nowMs,
+void gameHandle(Game& game, uint32_t player, const std::string& message, uint64_t nowMs,
                 std::vector<GameSend>& out);
 
 // Called on every loop pass (about every 10 ms).
-void gameTick(Game& game, uint32_t nowMs, std::vector<GameSend>& out);
+void gameTick(Game& game, uint64_t nowMs, std::vector<GameSend>& out);
 
 // "LEAVE_MAISON" or a disconnection: the player gets "GOTO_LOBBY" (dropped by
 // the shell when his session is gone), the others hear it in a "SAY:".
-void gameRemovePlayer(Game& game, uint32_t player, uint32_t nowMs, std::vector<GameSend>& out);
+void gameRemovePlayer(Game& game, uint32_t player, uint64_t nowMs, std::vector<GameSend>& out);
 
 // True once the final "GOTO_LOBBY"s were sent, or nobody is left.
 bool gameFinished(const Game& game);

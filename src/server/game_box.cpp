@@ -10,13 +10,13 @@ constexpr uint32_t BOX_HIDDEN_MS = 30000;
 
 Tile boxTile(const Game& game) { return BOX_SPOTS[game.box.spot]; }
 
-std::string secondsLeft(uint32_t now, uint32_t until) {
-    uint32_t ms = reached(now, until) ? 0 : until - now;
+std::string secondsLeft(uint64_t now, uint64_t until) {
+    const uint64_t ms = now >= until ? 0 : until - now;
     return std::to_string((ms + 999) / 1000);
 }
 
 // After a pick-up or a weapon left unclaimed.
-void finishUse(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void finishUse(Game& game, uint64_t now, std::vector<GameSend>& out) {
     MysteryBox& box = game.box;
     box.weapon = -1;
     box.buyer = 0;
@@ -39,7 +39,7 @@ void gameBoxReset(Game& game) {
     game.box.usesLeft = gameRandom(game, 4, 8);
 }
 
-bool gameBoxAction(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+bool gameBoxAction(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out) {
     MysteryBox& box = game.box;
     if (!houseNextTo(p.pos, boxTile(game))) return false;
     switch (box.state) {
@@ -71,9 +71,9 @@ bool gameBoxAction(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend
     return true;
 }
 
-void gameBoxTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void gameBoxTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
     MysteryBox& box = game.box;
-    if (box.state == BoxState::IDLE || !reached(now, box.until)) return;
+    if (box.state == BoxState::IDLE || now < box.until) return;
     if (box.state == BoxState::OPENING) {
         box.state = BoxState::OFFERED;
         box.until = now + BOX_OFFER_MS;
@@ -87,7 +87,7 @@ void gameBoxTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
     }
 }
 
-std::string gameBoxDescription(const Game& game, uint32_t now) {
+std::string gameBoxDescription(const Game& game, uint64_t now) {
     std::string where = tileSpoken(boxTile(game));
     if (game.box.state == BoxState::HIDDEN)
         return "La boîte mystère sera en " + where + " dans " + secondsLeft(now, game.box.until) + " secondes.";

@@ -16,7 +16,7 @@ void award(Game& game, GamePlayer& p, int points) {
     p.earned += points;
 }
 
-void dropBonus(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void dropBonus(Game& game, uint64_t now, std::vector<GameSend>& out) {
     if (gameRandom(game, 1, BONUS_ODDS) != 1) return;
     switch (gameRandom(game, 0, 2)) {
     case 0:
@@ -71,9 +71,9 @@ void gameArm(WeaponSlot& slot, int weapon) {
     slot.reserve = WEAPONS[weapon].reserveMax;
 }
 
-void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+void gameCombatShoot(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out) {
     WeaponSlot& slot = p.slots[p.current];
-    if (p.life != Life::STANDING || slot.weapon < 0 || !reached(now, p.nextShotAt)) return;
+    if (p.life != Life::STANDING || slot.weapon < 0 || now < p.nextShotAt) return;
     const WeaponStats& stats = WEAPONS[slot.weapon];
     const std::string name = stats.name;
     p.nextShotAt = now + stats.fireGapMs;
@@ -100,7 +100,7 @@ void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSe
     dropBonus(game, now, out);
 }
 
-void gameCombatReload(GamePlayer& p, uint32_t now, std::vector<GameSend>& out) {
+void gameCombatReload(GamePlayer& p, uint64_t now, std::vector<GameSend>& out) {
     WeaponSlot& slot = p.slots[p.current];
     if (p.life != Life::STANDING || slot.weapon < 0) return;
     const WeaponStats& stats = WEAPONS[slot.weapon];
@@ -134,12 +134,12 @@ void gameCombatAmmo(const GamePlayer& p, std::vector<GameSend>& out) {
     gameSendTo(p.id, "AMMO_MSG:" + text, out);
 }
 
-void gameCombatTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
-    if (game.doublePoints && reached(now, game.doublePointsUntil)) {
+void gameCombatTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
+    if (game.doublePoints && now >= game.doublePointsUntil) {
         game.doublePoints = false;
         gameSendAll(game, "BONUS_DOUBLE_POINTS_END", out);
     }
-    if (game.instantKill && reached(now, game.instantKillUntil)) {
+    if (game.instantKill && now >= game.instantKillUntil) {
         game.instantKill = false;
         gameSendAll(game, "SAY:Fin de la mort instantanée.", out);
     }

@@ -52,10 +52,10 @@ struct GamePlayer {
     Tile pos{0, 0};
     int health = START_HEALTH;
     Life life = Life::STANDING;
-    uint32_t downAt = 0;
+    uint64_t downAt = 0;
     bool potionArmed = false;   // gets up by himself the next time he goes down
     bool potionArming = false;  // bought, armed at potionArmedAt
-    uint32_t potionArmedAt = 0;
+    uint64_t potionArmedAt = 0;
     bool selfReviving = false;  // down with his potion: up at downAt + POTION_REVIVE_MS
     int points = START_POINTS;
     int earned = 0;             // points won in this game, spending aside
@@ -64,8 +64,8 @@ struct GamePlayer {
     int roundReached = 0;
     WeaponSlot slots[3];
     int current = 1;
-    uint32_t nextShotAt = 0;
-    uint32_t moveTimes[2] = {0, 0}; // the last two accepted steps
+    uint64_t nextShotAt = 0;        // from the game's start: gameCreate sets it
+    uint64_t moveTimes[2] = {0, 0}; // the last two accepted steps
     int movesMade = 0;
 };
 
@@ -73,9 +73,9 @@ struct Zombie {
     int id = 0;
     Tile pos{0, 0};
     int health = 0;
-    uint32_t nextStepAt = 0;
+    uint64_t nextStepAt = 0;
     bool inContact = false; // next to a standing player since the last tick
-    uint32_t biteAt = 0;
+    uint64_t biteAt = 0;
 };
 
 enum class BoxState { IDLE, OPENING, OFFERED, HIDDEN };
@@ -83,7 +83,7 @@ enum class BoxState { IDLE, OPENING, OFFERED, HIDDEN };
 struct MysteryBox {
     int spot = 0;
     BoxState state = BoxState::IDLE;
-    uint32_t until = 0;   // end of the opening, the offer or the hiding
+    uint64_t until = 0;   // end of the opening, the offer or the hiding
     uint32_t buyer = 0;
     int weapon = -1;
     int usesLeft = 0;     // purchases before the box moves
@@ -97,25 +97,23 @@ struct Game {
     DoorStates doors{};
     MysteryBox box;
     Phase phase = Phase::STARTING;
-    uint32_t phaseUntil = 0; // next round start (STARTING, CALM) or the way back to the lobby (OVER)
+    uint64_t phaseUntil = 0; // next round start (STARTING, CALM) or the way back to the lobby (OVER)
     int round = 0;
     int toSpawn = 0;
-    uint32_t nextSpawnAt = 0;
+    uint64_t nextSpawnAt = 0;
     std::vector<Zombie> zombies;
     int nextZombieId = 1;
     std::vector<int16_t> pathDist; // steps to the nearest standing player
     bool pathDirty = true;
     bool doublePoints = false;
-    uint32_t doublePointsUntil = 0;
+    uint64_t doublePointsUntil = 0;
     bool instantKill = false;
-    uint32_t instantKillUntil = 0;
+    uint64_t instantKillUntil = 0;
 };
 
 // The box's four places.
 constexpr Tile BOX_SPOTS[4] = {{30, 20}, {12, 40}, {60, 30}, {86, 25}};
 
-// `at` has come: unsigned difference, so a wrapping clock is fine.
-inline bool reached(uint32_t now, uint32_t at) { return static_cast<int32_t>(now - at) >= 0; }
 // A tile in messages, and in spoken sentences as the client's map menu says it.
 inline std::string tileText(Tile t) { return std::to_string(t.x) + "," + std::to_string(t.y); }
 inline std::string tileSpoken(Tile t) { return std::to_string(t.x) + "; " + std::to_string(t.y); }
@@ -126,27 +124,27 @@ void gameSendAll(const Game& game, const std::string& text, std::vector<GameSend
 void gameSendOthers(const Game& game, uint32_t except, const std::string& text, std::vector<GameSend>& out);
 bool gameIsStanding(const GamePlayer& p);
 void gameStandUp(Game& game, GamePlayer& p, int health, std::vector<GameSend>& out); // sends "REVIVED"
-void gamePlayerDown(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out);
+void gamePlayerDown(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out);
 int gameRandom(Game& game, int low, int high); // inclusive
 // Takes the points, or tells the player what `what` costs and returns false.
 bool gamePay(GamePlayer& p, int cost, const std::string& what, std::vector<GameSend>& out);
 
 // game_zombies.cpp
-void gameZombiesTick(Game& game, uint32_t now, std::vector<GameSend>& out);
-void gameStartRound(Game& game, uint32_t now, std::vector<GameSend>& out);
+void gameZombiesTick(Game& game, uint64_t now, std::vector<GameSend>& out);
+void gameStartRound(Game& game, uint64_t now, std::vector<GameSend>& out);
 uint32_t gameZombieStepMs(int round);
 
 // game_combat.cpp
-void gameCombatShoot(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out);
-void gameCombatReload(GamePlayer& p, uint32_t now, std::vector<GameSend>& out);
+void gameCombatShoot(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out);
+void gameCombatReload(GamePlayer& p, uint64_t now, std::vector<GameSend>& out);
 void gameCombatSwitch(GamePlayer& p, int slot, std::vector<GameSend>& out);
 void gameCombatAmmo(const GamePlayer& p, std::vector<GameSend>& out);
-void gameCombatTick(Game& game, uint32_t now, std::vector<GameSend>& out);
+void gameCombatTick(Game& game, uint64_t now, std::vector<GameSend>& out);
 void gameArm(WeaponSlot& slot, int weapon); // a fresh weapon, magazine and reserve full
 
 // game_box.cpp
 void gameBoxReset(Game& game);
 // Handles "ACTION" at the box; false when the player is not next to it.
-bool gameBoxAction(Game& game, GamePlayer& p, uint32_t now, std::vector<GameSend>& out);
-void gameBoxTick(Game& game, uint32_t now, std::vector<GameSend>& out);
-std::string gameBoxDescription(const Game& game, uint32_t now);
+bool gameBoxAction(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out);
+void gameBoxTick(Game& game, uint64_t now, std::vector<GameSend>& out);
+std::string gameBoxDescription(const Game& game, uint64_t now);

@@ -26,7 +26,7 @@ bool nearStanding(const Game& game, Tile t, int distance) {
     return false;
 }
 
-void spawn(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void spawn(Game& game, uint64_t now, std::vector<GameSend>& out) {
     auto open = houseOpenRooms(game.doors);
     std::vector<Tile> fair, any;
     for (int room = 0; room < HOUSE_ROOM_COUNT; ++room) {
@@ -47,13 +47,14 @@ void spawn(Game& game, uint32_t now, std::vector<GameSend>& out) {
     z.pos = from[gameRandom(game, 0, static_cast<int>(from.size()) - 1)];
     z.health = zombieHealth(game.round);
     z.nextStepAt = now + gameZombieStepMs(game.round);
+    z.biteAt = now;
     game.zombies.push_back(z);
     --game.toSpawn;
     game.nextSpawnAt = now + spawnGapMs(game.round);
     gameSendAll(game, "Z_SPAWN:" + std::to_string(z.id) + "," + tileText(z.pos), out);
 }
 
-void endRound(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void endRound(Game& game, uint64_t now, std::vector<GameSend>& out) {
     std::string kills;
     for (const GamePlayer& p : game.players) {
         if (!p.present || p.roundKills == 0) continue;
@@ -106,7 +107,7 @@ GamePlayer* victim(Game& game, const Zombie& z) {
 
 uint32_t gameZombieStepMs(int round) { return static_cast<uint32_t>(std::max(300, 700 - 50 * (round - 1))); }
 
-void gameStartRound(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void gameStartRound(Game& game, uint64_t now, std::vector<GameSend>& out) {
     ++game.round;
     game.phase = Phase::ACTIVE;
     game.toSpawn = 4 + 2 * game.round;
@@ -119,14 +120,14 @@ void gameStartRound(Game& game, uint32_t now, std::vector<GameSend>& out) {
     }
 }
 
-void gameZombiesTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
+void gameZombiesTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
     if (game.phase == Phase::STARTING || game.phase == Phase::CALM) {
-        if (reached(now, game.phaseUntil)) gameStartRound(game, now, out);
+        if (now >= game.phaseUntil) gameStartRound(game, now, out);
         return;
     }
     if (game.phase != Phase::ACTIVE) return;
     if (game.toSpawn == 0 && game.zombies.empty()) return endRound(game, now, out);
-    if (game.toSpawn > 0 && static_cast<int>(game.zombies.size()) < MAX_ZOMBIES_AT_ONCE && reached(now, game.nextSpawnAt))
+    if (game.toSpawn > 0 && static_cast<int>(game.zombies.size()) < MAX_ZOMBIES_AT_ONCE && now >= game.nextSpawnAt)
         spawn(game, now, out);
     const uint32_t stepMs = gameZombieStepMs(game.round);
     for (Zombie& z : game.zombies) {
@@ -134,7 +135,7 @@ void gameZombiesTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
             if (!z.inContact) {
                 z.inContact = true;
                 z.biteAt = now + BITE_WINDUP_MS;
-            } else if (reached(now, z.biteAt)) {
+            } else if (now >= z.biteAt) {
                 z.biteAt = now + BITE_GAP_MS;
                 p->health = std::max(0, p->health - BITE_DAMAGE);
                 gameSendAll(game, "PLAYER_HIT:" + p->pseudo + ":" + std::to_string(BITE_DAMAGE), out);
@@ -144,7 +145,7 @@ void gameZombiesTick(Game& game, uint32_t now, std::vector<GameSend>& out) {
             continue;
         }
         z.inContact = false;
-        if (!reached(now, z.nextStepAt)) continue;
+        if (now < z.nextStepAt) continue;
         z.nextStepAt = now + stepMs;
         step(game, z, out);
     }

@@ -12,9 +12,25 @@
 
 namespace {
 
+// A pass handles at most this many events, or this long of them, then the
+// games run and the replies leave.
+constexpr int PASS_EVENTS = 256;
+constexpr uint64_t PASS_BUDGET_MS = 5;
+// Without traffic the loop wakes this often: the games' tick.
+constexpr int IDLE_WAIT_MS = 10;
+constexpr uint64_t STATUS_EVERY_MS = 60000;
+
+struct Port {
+    ENetHost* host = nullptr;
+    bool test = false;
+    uint64_t readAt = 0; // when ENet last read datagrams from the socket
+};
+
 // Run lifetime: from hostOpen to hostClose.
-ENetHost* g_hosts[2] = {nullptr, nullptr}; // main, test
-std::map<uint32_t, ENetPeer*> g_peers;     // by session id
+Port g_ports[2]; // main, test
+std::map<uint32_t, ENetPeer*> g_peers; // by session id
+// The minute's figures, for its status line.
+uint64_t g_received = 0, g_sent = 0, g_worstPassMs = 0, g_droppedBefore = 0, g_statusAt = 0;
 
 ENetHost* openHost(uint16_t port, size_t peers) {
     ENetAddress address;
@@ -38,6 +54,7 @@ void deliver(Outbox& out) {
         if (it == g_peers.end()) continue; // gone meanwhile
         ENetPacket* packet = enet_packet_create(s.text.c_str(), s.text.size() + 1, ENET_PACKET_FLAG_RELIABLE);
         if (packet && enet_peer_send(it->second, 0, packet) != 0) enet_packet_destroy(packet);
+        ++g_sent;
     }
     for (uint32_t id : out.closes) {
         auto it = g_peers.find(id);
@@ -51,8 +68,8 @@ void deliver(Outbox& out) {
     out = Outbox{};
 }
 
-void handle(const ENetEvent& event, bool test, Outbox& out) {
-    const uint32_t now = hostClockMs();
+void handle(const ENetEvent& event, bool test, uint64_t arrivalMs, Outbox& out) {
+    const uint64_t now = hostClockMs();
     switch (event.type) {
     case ENET_EVENT_TYPE_CONNECT: {
         char ip[64] = "?";
@@ -67,9 +84,10 @@ void handle(const ENetEvent& event, bool test, Outbox& out) {
         break;
     }
     case ENET_EVENT_TYPE_RECEIVE:
+        ++g_received;
         if (const uint32_t id = sessionOf(event.peer))
             serverReceive(id, std::string_view(reinterpret_cast<const char*>(event.packet->data), event.packet->dataLength),
-                          now, out);
+                          arrivalMs, now, out);
         enet_packet_destroy(event.packet);
         break;
     case ENET_EVENT_TYPE_DISCONNECT:
@@ -84,12 +102,66 @@ void handle(const ENetEvent& event, bool test, Outbox& out) {
     }
 }
 
+// One event of a port, with the time it arrived. ENet reads the socket only
+// once every event of its last read was handed out, so an event left over
+// from an earlier pass arrived when that read happened: a backlog does not
+// spread a flood over the time it took to handle it.
+bool nextEvent(Port& port, ENetEvent& event, uint64_t& arrivalMs) {
+    const uint32_t before = port.host->totalReceivedPackets;
+    const uint64_t now = hostClockMs();
+    const bool got = enet_host_service(port.host, &event, 0) > 0;
+    if (port.host->totalReceivedPackets != before) port.readAt = now;
+    arrivalMs = port.readAt;
+    return got;
+}
+
+// The pass's share of events, both ports in turn; true when some are left.
+bool serviceEvents(uint64_t start, Outbox& out) {
+    bool more[2] = {g_ports[0].host != nullptr, g_ports[1].host != nullptr};
+    for (int handled = 0; more[0] || more[1];) {
+        for (int p = 0; p < 2; ++p) {
+            ENetEvent event;
+            uint64_t arrivalMs = 0;
+            if (!more[p] || !(more[p] = nextEvent(g_ports[p], event, arrivalMs))) continue;
+            handle(event, g_ports[p].test, arrivalMs, out);
+            ++handled;
+        }
+        if (handled >= PASS_EVENTS || hostClockMs() - start >= PASS_BUDGET_MS) return more[0] || more[1];
+    }
+    return false;
+}
+
+// Sleeps until a datagram arrives on either port, IDLE_WAIT_MS at most.
+void waitForTraffic() {
+    ENetSocketSet set;
+    ENET_SOCKETSET_EMPTY(set);
+    ENetSocket highest = 0;
+    for (const Port& port : g_ports)
+        if (port.host) {
+            ENET_SOCKETSET_ADD(set, port.host->socket);
+            highest = std::max(highest, port.host->socket);
+        }
+    enet_socketset_select(highest, &set, nullptr, IDLE_WAIT_MS);
+}
+
+void reportMinute(uint64_t nowMs) {
+    if (nowMs < g_statusAt) return;
+    g_statusAt = nowMs + STATUS_EVERY_MS;
+    const ServerCounts c = serverCounts();
+    hostLog("bilan de la minute : " + std::to_string(c.players) + " joueurs identifiés, " +
+            std::to_string(c.connections) + " connexions, " + std::to_string(c.games) + " parties, " +
+            std::to_string(g_received) + " messages reçus dont " + std::to_string(c.dropped - g_droppedBefore) +
+            " ignorés, " + std::to_string(g_sent) + " envoyés, " + std::to_string(c.jobs) +
+            " calculs de mot de passe en attente, pire passe de la boucle " + std::to_string(g_worstPassMs) + " ms");
+    g_received = g_sent = g_worstPassMs = 0;
+    g_droppedBefore = c.dropped;
+}
+
 } // namespace
 
-uint32_t hostClockMs() {
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
+uint64_t hostClockMs() {
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
 }
 
 void hostLog(const std::string& line) {
@@ -100,13 +172,12 @@ void hostLog(const std::string& line) {
     std::fflush(stdout);
 }
 
-bool hostOpen(uint16_t port, uint16_t testPort, bool openTest, size_t maxPlayers) {
+bool hostOpen(uint16_t port, uint16_t testPort, bool openTest, size_t peers) {
     if (enet_initialize() != 0) return false;
-    // A few peers beyond the limit, so that a refused player is told rather than ignored.
-    const size_t peers = std::min<size_t>(maxPlayers + 8, ENET_PROTOCOL_MAXIMUM_PEER_ID);
-    g_hosts[0] = openHost(port, peers);
-    if (openTest) g_hosts[1] = openHost(testPort, peers);
-    if (g_hosts[0] == nullptr || (openTest && g_hosts[1] == nullptr)) {
+    peers = std::min<size_t>(peers, ENET_PROTOCOL_MAXIMUM_PEER_ID);
+    g_ports[0] = Port{openHost(port, peers), false, 0};
+    if (openTest) g_ports[1] = Port{openHost(testPort, peers), true, 0};
+    if (g_ports[0].host == nullptr || (openTest && g_ports[1].host == nullptr)) {
         hostClose();
         return false;
     }
@@ -114,39 +185,34 @@ bool hostOpen(uint16_t port, uint16_t testPort, bool openTest, size_t maxPlayers
 }
 
 uint16_t hostPort(bool test) {
-    const ENetHost* host = g_hosts[test ? 1 : 0];
+    const ENetHost* host = g_ports[test ? 1 : 0].host;
     return host ? host->address.port : 0;
 }
 
 void hostRun(const volatile std::sig_atomic_t& stop) {
     Outbox out;
-    ENetEvent event;
+    g_received = g_sent = g_worstPassMs = g_droppedBefore = 0;
+    g_statusAt = hostClockMs() + STATUS_EVERY_MS;
     while (!stop) {
-        for (int h = 0; h < 2; ++h)
-            while (g_hosts[h] && enet_host_service(g_hosts[h], &event, 0) > 0) handle(event, h == 1, out);
+        const uint64_t start = hostClockMs();
+        const bool backlog = serviceEvents(start, out);
         serverTick(hostClockMs(), out);
         deliver(out);
-        for (ENetHost* host : g_hosts)
-            if (host) enet_host_flush(host);
-        // Sleep until a datagram arrives on either port, 10 ms at most: the games' tick.
-        ENetSocketSet set;
-        ENET_SOCKETSET_EMPTY(set);
-        ENetSocket highest = 0;
-        for (ENetHost* host : g_hosts)
-            if (host) {
-                ENET_SOCKETSET_ADD(set, host->socket);
-                highest = std::max(highest, host->socket);
-            }
-        enet_socketset_select(highest, &set, nullptr, 10);
+        for (const Port& port : g_ports)
+            if (port.host) enet_host_flush(port.host);
+        const uint64_t end = hostClockMs();
+        g_worstPassMs = std::max(g_worstPassMs, end - start);
+        reportMinute(end);
+        if (!backlog) waitForTraffic();
     }
 }
 
 void hostClose() {
     for (auto& [id, peer] : g_peers) enet_peer_disconnect_now(peer, 0);
     g_peers.clear();
-    for (ENetHost*& host : g_hosts) {
-        if (host) enet_host_destroy(host);
-        host = nullptr;
+    for (Port& port : g_ports) {
+        if (port.host) enet_host_destroy(port.host);
+        port = Port{};
     }
     enet_deinitialize();
 }

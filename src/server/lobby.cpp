@@ -19,7 +19,7 @@ void enterLobby(Session& s) {
     s.inGame = false;
 }
 
-void handleMove(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+void handleMove(Session& s, std::string_view fields, uint64_t, Outbox& out) {
     int dx = 0, dy = 0;
     if (fields == "Z") dy = 1;
     else if (fields == "S") dy = -1;
@@ -34,18 +34,18 @@ void handleMove(Session& s, std::string_view fields, uint32_t, Outbox& out) {
     sendToLobby(out, "REMOTE_MOVE:" + s.pseudo + ":" + position(s), s.id);
 }
 
-void handleCheckHealth(Session& s, std::string_view, uint32_t, Outbox& out) {
+void handleCheckHealth(Session& s, std::string_view, uint64_t, Outbox& out) {
     // Nothing hurts in the lobby.
     sendTo(out, s.id, "HEALTH_MSG:100 points de vie sur 100.");
 }
 
-void handlePlayers(Session& s, std::string_view, uint32_t, Outbox& out) {
+void handlePlayers(Session& s, std::string_view, uint64_t, Outbox& out) {
     std::vector<std::string> names;
     for (Session* p : loggedInPlayers()) names.push_back(p->pseudo);
     sendTo(out, s.id, "PLAYERS_LIST:" + plural(names.size(), "joueur") + " en ligne : " + frenchList(names) + ".");
 }
 
-void handlePing(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+void handlePing(Session& s, std::string_view fields, uint64_t, Outbox& out) {
     // The client's 32-bit tick count, echoed byte for byte.
     if (fields.empty() || fields.size() > 10 || fields.find_first_not_of("0123456789") != std::string_view::npos ||
         std::stoull(std::string(fields)) > 0xFFFFFFFFull)
@@ -53,7 +53,7 @@ void handlePing(Session& s, std::string_view fields, uint32_t, Outbox& out) {
     sendTo(out, s.id, "PONG:" + std::string(fields));
 }
 
-void handleUptime(Session& s, std::string_view, uint32_t nowMs, Outbox& out) {
+void handleUptime(Session& s, std::string_view, uint64_t nowMs, Outbox& out) {
     const uint64_t seconds = serverUptimeMs(nowMs) / 1000;
     const uint64_t parts[] = {seconds / 86400, seconds / 3600 % 24, seconds / 60 % 60, seconds % 60};
     const char* units[] = {"jour", "heure", "minute", "seconde"};
@@ -64,7 +64,7 @@ void handleUptime(Session& s, std::string_view, uint32_t nowMs, Outbox& out) {
     sendTo(out, s.id, "UPTIME:Serveur en ligne depuis " + frenchList(said) + ".");
 }
 
-void handleRanking(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+void handleRanking(Session& s, std::string_view fields, uint64_t, Outbox& out) {
     RankingKind kind;
     if (fields == "POINTS") kind = RankingKind::POINTS;
     else if (fields == "KILLS") kind = RankingKind::KILLS;

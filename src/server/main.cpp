@@ -1,4 +1,5 @@
 // AshenServer: the game server of Ashen Refuge.
+#include "server/accounts.h"
 #include "server/host.h"
 #include "server/options.h"
 #include "server/server.h"
@@ -31,12 +32,14 @@ int main(int argc, char** argv) {
     ServerSettings settings;
     settings.testPassword = options.testPassword;
     settings.maxPlayers = options.maxPlayers;
+    settings.registerLimit = options.registerLimit;
+    settings.pendingPerAddress = options.pendingLimit;
     if (!serverStart(settings, options.dataDir, hostClockMs())) {
         std::fprintf(stderr, "Impossible d'ouvrir la base de données dans %s.\n", options.dataDir.c_str());
         return 1;
     }
     const bool openTest = !options.testPassword.empty();
-    if (!hostOpen(options.port, options.testPort, openTest, options.maxPlayers)) {
+    if (!hostOpen(options.port, options.testPort, openTest, serverConnectionLimit(settings))) {
         std::fprintf(stderr, "Impossible d'ouvrir le port %u%s.\n", options.port,
                      openTest ? (" ou le port de test " + std::to_string(options.testPort)).c_str() : "");
         serverStop();
@@ -49,6 +52,8 @@ int main(int argc, char** argv) {
     hostRun(g_stop);
     hostClose();
     serverStop();
+    if (const size_t lost = accountsUnsaved())
+        hostLog("statistiques de " + std::to_string(lost) + " parties perdues : la base refuse encore de les écrire");
     hostLog("arrêt du serveur");
     return 0;
 }

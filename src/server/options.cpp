@@ -20,7 +20,7 @@ bool parseOptions(int argc, const char* const argv[], Options& options, std::str
             continue;
         }
         if (name != "--port" && name != "--test-port" && name != "--test-password" && name != "--data" &&
-            name != "--max-players") {
+            name != "--max-players" && name != "--register-limit" && name != "--pending-limit") {
             error = "Option inconnue : " + name + " (voir --help).";
             return false;
         }
@@ -44,6 +44,12 @@ bool parseOptions(int argc, const char* const argv[], Options& options, std::str
                 return false;
             }
             options.maxPlayers = number;
+        } else if (name == "--register-limit" || name == "--pending-limit") {
+            if (!parseNumber(value, 1, 100000, number)) {
+                error = name + " attend un nombre de 1 à 100000.";
+                return false;
+            }
+            (name == "--register-limit" ? options.registerLimit : options.pendingLimit) = number;
         } else {
             if (!parseNumber(value, 0, 65535, number)) {
                 error = name + " attend un numéro de port de 0 à 65535.";
@@ -66,9 +72,15 @@ std::string optionsHelp() {
            "                        le port de test reste fermé\n"
            "  --data DOSSIER        dossier des comptes et des statistiques\n"
            "                        (server-data par défaut, créé avec les droits 0700)\n"
-           "  --max-players N       nombre maximal de connexions (256 par défaut)\n"
+           "  --max-players N       nombre maximal de joueurs identifiés (256 par défaut) ;\n"
+           "                        les connexions pas encore identifiées n'en prennent pas\n"
+           "  --register-limit N    comptes créés au plus par adresse IP en une heure\n"
+           "                        (5 par défaut)\n"
+           "  --pending-limit N     connexions pas encore identifiées au plus par adresse IP\n"
+           "                        (16 par défaut)\n"
            "  --help                affiche cette aide\n"
            "\n"
-           "Le serveur écrit une ligne par connexion, identification, déconnexion et refus\n"
-           "sur la sortie standard, et s'arrête proprement sur Ctrl+C (SIGINT) ou SIGTERM.\n";
+           "Le serveur écrit une ligne par connexion, identification, déconnexion et refus,\n"
+           "et un bilan par minute, sur la sortie standard ; il s'arrête proprement sur\n"
+           "Ctrl+C (SIGINT) ou SIGTERM.\n";
 }

@@ -9,7 +9,9 @@ struct Options {
     uint16_t testPort = 1235; // opened only with a test password
     std::string testPassword;
     std::string dataDir = "server-data";
-    size_t maxPlayers = 256;
+    size_t maxPlayers = 256;   // logged in
+    size_t registerLimit = 5;  // accounts created per address within an hour
+    size_t pendingLimit = 16;  // connections not logged in yet, per address
     bool help = false;
 };
 

@@ -10,21 +10,40 @@
 
 #include "protocol/keywords.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
 
 constexpr size_t MAX_PACKET = 1024;
-constexpr size_t FLOOD_PER_SECOND = 50;
+// Connections not logged in yet, from every address together.
+constexpr size_t PENDING_TOTAL = 256;
+// Refused connections still being told why, beyond players and pending ones.
+constexpr size_t CLOSING_ROOM = 64;
+// Under pressure, a connection that has not logged in keeps its place this long...
+constexpr uint64_t LOGIN_GRACE_MS = 15000;
+// ...and in any case no longer than this: a new player types his pseudo,
+// address and password into the client while it is connected.
+constexpr uint64_t LOGIN_DEADLINE_MS = 5 * 60000;
+// A refusal is said alone and the connection ends once it can have been
+// heard: the client speaks its own "Serveur deconnecte." over it.
+constexpr uint64_t CLOSE_DELAY_MS = 2000;
+// Messages that wait for a session's job; more are dropped.
+constexpr size_t HELD_MAX = 16;
+constexpr size_t JOB_QUEUE = 32;
+// At shut-down a running hash is waited for this long, then left behind.
+constexpr uint64_t WORKERS_STOP_WAIT_MS = 500;
+constexpr uint64_t MAINTENANCE_EVERY_MS = 60000;
 
 // Run lifetime: reset by serverStart and serverStop.
 ServerSettings g_settings;
-std::map<uint32_t, Session> g_sessions; // by id; ids only grow, so this is connection order
+std::map<uint32_t, Session> g_sessions; // by id; ids grow, so this is connection order
 uint32_t g_nextId = 1;
-uint64_t g_uptimeMs = 0;
-uint32_t g_lastNow = 0;
+uint64_t g_startMs = 0;
+uint64_t g_maintainAt = 0;
+uint64_t g_dropped = 0;
 
-using Handler = void (*)(Session&, std::string_view, uint32_t, Outbox&);
+using Handler = void (*)(Session&, std::string_view, uint64_t, Outbox&);
 
 struct Route {
     std::string_view keyword; // ending in ':' when fields follow, else the whole message
@@ -63,33 +82,86 @@ const Route* routeOf(std::string_view message) {
     return nullptr;
 }
 
-void advanceClock(uint32_t nowMs) {
-    g_uptimeMs += static_cast<uint32_t>(nowMs - g_lastNow);
-    g_lastNow = nowMs;
-}
-
 std::string label(const Session& s) {
     return "#" + std::to_string(s.id) + (s.pseudo.empty() ? "" : " (" + s.pseudo + ")");
 }
 
-// Everything a session leaves behind: its game, its team, its place in the lobby.
-void forget(uint32_t id, uint32_t nowMs, Outbox& out, const std::string& why) {
-    auto it = g_sessions.find(id);
-    if (it == g_sessions.end()) return;
-    Session& s = it->second;
-    out.log.push_back(label(s) + " déconnecté" + (why.empty() ? "" : " : " + why));
-    if (s.account != 0) {
-        teamsDrop(s, nowMs, out);
-        sendToLobby(out, "LOBBY_LEFT:" + s.pseudo, s.id);
-    }
-    g_sessions.erase(it);
+bool pending(const Session& s) { return s.account == 0 && s.closeAt == 0; }
+// A pending connection that asked nothing yet, or whose answer came: it may give way.
+bool idle(const Session& s) { return pending(s) && !s.busy && s.held.empty(); }
+
+// The session leaves its game, its team and the lobby.
+void leave(Session& s, uint64_t nowMs, Outbox& out) {
+    if (s.account == 0) return;
+    teamsDrop(s, nowMs, out);
+    sendToLobby(out, std::string(MSG_LOBBY_LEFT) + s.pseudo, s.id);
+    s.account = 0;
 }
 
-// More than 50 messages in the last second.
-bool flooding(Session& s, uint32_t nowMs) {
-    while (!s.recent.empty() && static_cast<uint32_t>(nowMs - s.recent.front()) >= 1000) s.recent.pop_front();
-    s.recent.push_back(nowMs);
-    return s.recent.size() > FLOOD_PER_SECOND;
+void dispatch(Session& s, const std::string& message, uint64_t nowMs, Outbox& out) {
+    const Route* route = routeOf(message);
+    if (s.inGame && !(route && route->inHouse)) return gameMessage(s, message, nowMs, out);
+    // Before a login only the two account messages count, and only then.
+    if (route == nullptr || route->beforeLogin != (s.account == 0)) return;
+    route->handler(s, std::string_view(message).substr(route->keyword.size()), nowMs, out);
+}
+
+// What waited for the session's job, in order, until another job starts.
+void replayHeld(uint32_t id, uint64_t nowMs, Outbox& out) {
+    for (Session* s = findSession(id); s && !s->busy && s->closeAt == 0 && !s->held.empty(); s = findSession(id)) {
+        const std::string message = std::move(s->held.front());
+        s->held.pop_front();
+        dispatch(*s, message, nowMs, out);
+    }
+}
+
+template <typename Match>
+size_t countPending(Match match) {
+    size_t n = 0;
+    for (const auto& [id, s] : g_sessions) n += pending(s) && match(s);
+    return n;
+}
+
+template <typename Match>
+Session* oldestIdle(Match match) {
+    for (auto& [id, s] : g_sessions)
+        if (idle(s) && match(s)) return &s;
+    return nullptr;
+}
+
+// A newcomer that has not logged in. At its address's limit, the oldest idle
+// connection of that address gives way: the newest may be a player with his
+// login ready. At the limit of all addresses, only one idle past its grace
+// gives way: a crowd elsewhere must not push out those still typing.
+void admit(Session& s, uint64_t nowMs, Outbox& out) {
+    const auto sameAddress = [&](const Session& o) { return o.id != s.id && o.address == s.address; };
+    const auto other = [&](const Session& o) { return o.id != s.id; };
+    if (countPending(sameAddress) >= g_settings.pendingPerAddress) {
+        Session* oldest = oldestIdle(sameAddress);
+        if (oldest == nullptr)
+            return refuseSession(s.id, "Trop de connexions depuis votre adresse, réessayez dans un instant.", nowMs, out);
+        refuseSession(oldest->id, "Connexion fermée : d'autres connexions de votre adresse attendent.", nowMs, out);
+    }
+    if (countPending(other) >= PENDING_TOTAL) {
+        Session* oldest = oldestIdle([&](const Session& o) { return other(o) && nowMs - o.connectedAt >= LOGIN_GRACE_MS; });
+        if (oldest == nullptr) return refuseSession(s.id, "Serveur saturé, réessayez dans un instant.", nowMs, out);
+        refuseSession(oldest->id, "Connexion fermée faute d'identification : le serveur est saturé.", nowMs, out);
+    }
+}
+
+// Closes what was refused, once heard, and refuses what waited too long to log in.
+void sweep(uint64_t nowMs, Outbox& out) {
+    for (auto it = g_sessions.begin(); it != g_sessions.end();) {
+        Session& s = it->second;
+        if (s.closeAt != 0 && nowMs >= s.closeAt) {
+            out.closes.push_back(s.id);
+            it = g_sessions.erase(it);
+            continue;
+        }
+        if (idle(s) && nowMs - s.connectedAt >= LOGIN_DEADLINE_MS)
+            refuseSession(s.id, "Connexion fermée : aucune identification en 5 minutes.", nowMs, out);
+        ++it;
+    }
 }
 
 } // namespace
@@ -113,7 +185,7 @@ std::vector<Session*> loggedInPlayers() {
     return players;
 }
 
-uint64_t serverUptimeMs(uint32_t nowMs) { return g_uptimeMs + static_cast<uint32_t>(nowMs - g_lastNow); }
+uint64_t serverUptimeMs(uint64_t nowMs) { return nowMs - g_startMs; }
 
 void sendTo(Outbox& out, uint32_t session, std::string text) { out.sends.push_back({session, std::move(text)}); }
 
@@ -122,73 +194,119 @@ void sendToLobby(Outbox& out, const std::string& text, uint32_t except) {
         if (!s->inGame && s->id != except) sendTo(out, s->id, text);
 }
 
-void closeSession(uint32_t id, uint32_t nowMs, Outbox& out) {
-    if (!findSession(id)) return;
-    forget(id, nowMs, out, "fermé par le serveur");
-    out.closes.push_back(id);
+void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbox& out) {
+    Session* s = findSession(id);
+    if (s == nullptr || s->closeAt != 0) return;
+    out.log.push_back("refus : " + label(*s) + " : " + reason);
+    const size_t mark = out.sends.size();
+    leave(*s, nowMs, out);
+    // What leaving would tell the player himself (back to the lobby) is not said: the reason is heard alone.
+    out.sends.erase(std::remove_if(out.sends.begin() + static_cast<std::ptrdiff_t>(mark), out.sends.end(),
+                                   [id](const GameSend& send) { return send.player == id; }),
+                    out.sends.end());
+    s->closeAt = nowMs + CLOSE_DELAY_MS;
+    s->held.clear();
+    sendTo(out, id, std::string(MSG_SAY) + reason);
 }
 
-bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint32_t nowMs) {
+bool sessionJob(Session& s, JobWork work, SessionApply apply) {
+    const uint32_t id = s.id;
+    const auto done = [id, apply = std::move(apply)](uint64_t nowMs, Outbox& out) {
+        Session* session = findSession(id);
+        if (session) session->busy = false;
+        apply(session && session->closeAt == 0 ? session : nullptr, nowMs, out);
+        replayHeld(id, nowMs, out);
+    };
+    if (!workersSubmit(id, std::move(work), done)) return false;
+    s.busy = true;
+    return true;
+}
+
+size_t serverConnectionLimit(const ServerSettings& settings) {
+    return settings.maxPlayers + PENDING_TOTAL + CLOSING_ROOM;
+}
+
+bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint64_t nowMs) {
     serverStop();
     g_settings = settings;
-    g_lastNow = nowMs;
-    authReset(settings.testPassword);
+    g_startMs = nowMs;
+    g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
+    authReset(settings);
+    workersStart(settings.workerThreads, JOB_QUEUE);
     return accountsOpen(dataDir);
 }
 
 void serverStop() {
+    workersStop(WORKERS_STOP_WAIT_MS);
     teamsReset();
     g_sessions.clear();
     g_nextId = 1;
-    g_uptimeMs = 0;
-    authReset({});
+    g_dropped = 0;
+    authReset(ServerSettings{});
     accountsClose();
 }
 
-uint32_t serverConnect(const std::string& address, bool testPort, uint32_t nowMs, Outbox& out) {
-    advanceClock(nowMs);
-    if (g_sessions.size() >= g_settings.maxPlayers) {
-        out.log.push_back("refus : serveur complet, connexion de " + address);
+uint32_t serverConnect(const std::string& address, bool testPort, uint64_t nowMs, Outbox& out) {
+    if (g_sessions.size() >= serverConnectionLimit(g_settings)) {
+        out.log.push_back("refus : plus aucune place, connexion de " + address);
         return 0;
     }
-    if (g_nextId == 0) g_nextId = 1;
+    while (g_nextId == 0 || g_sessions.count(g_nextId)) ++g_nextId;
     const uint32_t id = g_nextId++;
     Session& s = g_sessions[id];
     s.id = id;
     s.address = address;
     s.testPort = testPort;
+    s.connectedAt = nowMs;
+    s.bucket.at = nowMs;
     out.log.push_back(label(s) + " connexion depuis " + address + (testPort ? " (port de test)" : ""));
+    admit(s, nowMs, out);
     return id;
 }
 
-void serverDisconnect(uint32_t session, uint32_t nowMs, Outbox& out) {
-    advanceClock(nowMs);
-    forget(session, nowMs, out, {});
-}
-
-void serverReceive(uint32_t session, std::string_view packet, uint32_t nowMs, Outbox& out) {
-    advanceClock(nowMs);
+void serverDisconnect(uint32_t session, uint64_t nowMs, Outbox& out) {
     Session* s = findSession(session);
     if (s == nullptr) return;
-    if (flooding(*s, nowMs)) {
-        out.log.push_back("refus : " + label(*s) + " envoie plus de 50 messages par seconde");
-        closeSession(session, nowMs, out);
-        return;
-    }
-    if (packet.size() > MAX_PACKET) return;
-    const std::string message(packet.substr(0, packet.find('\0')));
-    if (!utf8IsValid(message)) return;
-    const Route* route = routeOf(message);
-    if (s->inGame && !(route && route->inHouse)) {
-        gameMessage(*s, message, nowMs, out);
-        return;
-    }
-    // Before a login only the two account messages count, and only then.
-    if (route == nullptr || route->beforeLogin != (s->account == 0)) return;
-    route->handler(*s, std::string_view(message).substr(route->keyword.size()), nowMs, out);
+    if (s->closeAt == 0) out.log.push_back(label(*s) + " déconnecté");
+    leave(*s, nowMs, out);
+    g_sessions.erase(session);
 }
 
-void serverTick(uint32_t nowMs, Outbox& out) {
-    advanceClock(nowMs);
+void serverReceive(uint32_t session, std::string_view packet, uint64_t arrivalMs, uint64_t nowMs, Outbox& out) {
+    Session* s = findSession(session);
+    if (s == nullptr || s->closeAt != 0) return;
+    switch (bucketTake(s->bucket, arrivalMs)) {
+    case Flow::PASS: break;
+    case Flow::DROP: ++g_dropped; return;
+    case Flow::ABUSE:
+        ++g_dropped;
+        return refuseSession(session, "Vous envoyez beaucoup trop de messages : connexion fermée.", nowMs, out);
+    }
+    if (packet.size() > MAX_PACKET) return;
+    std::string message(packet.substr(0, packet.find('\0')));
+    if (!utf8IsValid(message)) return;
+    if (!s->busy) return dispatch(*s, message, nowMs, out);
+    if (s->held.size() < HELD_MAX) s->held.push_back(std::move(message));
+}
+
+void serverTick(uint64_t nowMs, Outbox& out) {
+    // An answer may start the session's next job (a login sent with its registration): until none is left.
+    for (std::vector<JobApply> ready = workersCollect(); !ready.empty(); ready = workersCollect())
+        for (JobApply& apply : ready) apply(nowMs, out);
+    sweep(nowMs, out);
     teamsTick(nowMs, out);
+    if (nowMs >= g_maintainAt) {
+        g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
+        accountsMaintain(out.log);
+    }
+}
+
+ServerCounts serverCounts() {
+    ServerCounts counts;
+    counts.players = loggedInPlayers().size();
+    counts.connections = g_sessions.size();
+    counts.games = teamsPlaying();
+    counts.jobs = workersPending();
+    counts.dropped = g_dropped;
+    return counts;
 }

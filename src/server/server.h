@@ -1,8 +1,8 @@
 #pragma once
 // The server's rules without the network: the ENet loop turns its events into
-// these calls and sends what lands in the Outbox. Time is passed in (unsigned
-// milliseconds, compared as 32-bit differences), so the rules run the same on
-// a fake clock with scripted peers.
+// these calls and sends what lands in the Outbox. Time is passed in,
+// milliseconds of a 64-bit monotonic clock that never wraps, so the rules run
+// the same on a fake clock with scripted peers.
 #include "server/game.h"
 
 #include <cstddef>
@@ -12,8 +12,11 @@
 #include <vector>
 
 struct ServerSettings {
-    std::string testPassword; // logins on the test port must carry it
-    size_t maxPlayers = 256;  // connections, logged in or not
+    std::string testPassword;      // logins on the test port must carry it
+    size_t maxPlayers = 256;       // logged-in players; connections not logged in do not count
+    size_t registerLimit = 5;      // accounts created per address within an hour
+    size_t pendingPerAddress = 16; // connections not logged in yet, per address
+    size_t workerThreads = 2;      // password hashing; 0: it runs in serverTick (tests)
 };
 
 struct Outbox {
@@ -22,16 +25,32 @@ struct Outbox {
     std::vector<std::string> log; // one line per connection, login, disconnection and refusal
 };
 
-// Opens the database in `dataDir`; false when it cannot.
-bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint32_t nowMs);
-// Forgets every session and team and closes the database.
+// Every connection the server keeps at once: its players, those not logged in
+// yet, and refused ones still being told why. The ENet peer limit: beyond it a
+// client hears only its own connection failure.
+size_t serverConnectionLimit(const ServerSettings& settings);
+
+// Opens the database in `dataDir` and starts the workers; false when the database cannot be opened.
+bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint64_t nowMs);
+// Forgets every session and team, leaves the workers and closes the database.
 void serverStop();
 
-// A new connection; its session id, or 0 when the server is full.
-uint32_t serverConnect(const std::string& address, bool testPort, uint32_t nowMs, Outbox& out);
+// A new connection; its session id, or 0 when no connection can be kept at
+// all. One that cannot be let in is told why and closed a little later.
+uint32_t serverConnect(const std::string& address, bool testPort, uint64_t nowMs, Outbox& out);
 // The connection ended on the client's side (or timed out).
-void serverDisconnect(uint32_t session, uint32_t nowMs, Outbox& out);
-// One packet as received: text up to its first NUL.
-void serverReceive(uint32_t session, std::string_view packet, uint32_t nowMs, Outbox& out);
-// Every loop pass: the games' clocks.
-void serverTick(uint32_t nowMs, Outbox& out);
+void serverDisconnect(uint32_t session, uint64_t nowMs, Outbox& out);
+// One packet: text up to its first NUL. `arrivalMs` is when the host read it
+// from the network, which the flood limit counts; `nowMs` is when it is handled.
+void serverReceive(uint32_t session, std::string_view packet, uint64_t arrivalMs, uint64_t nowMs, Outbox& out);
+// Every loop pass: finished jobs, delayed closes, deadlines, the games' clocks.
+void serverTick(uint64_t nowMs, Outbox& out);
+
+struct ServerCounts {
+    size_t players = 0;     // logged in
+    size_t connections = 0; // every session
+    size_t games = 0;
+    size_t jobs = 0;        // waiting or running on the workers
+    uint64_t dropped = 0;   // messages dropped by the flood limit since serverStart
+};
+ServerCounts serverCounts();

@@ -1,9 +1,12 @@
 #pragma once
 // One connected client, as the server's modules share it.
+#include "server/limits.h"
 #include "server/server.h"
+#include "server/workers.h"
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,13 +15,17 @@ struct Session {
     uint32_t id = 0;
     std::string address; // the peer's IP, for per-address limits and the log
     bool testPort = false;
+    uint64_t connectedAt = 0;
     int64_t account = 0; // 0 until logged in
     std::string pseudo;
     int x = 0, y = 0;    // lobby tile
     std::string team;    // team name, empty without one
     bool inGame = false; // its messages go to the team's game
-    std::deque<uint32_t> recent;     // arrival times within the last second
-    std::deque<uint32_t> chatRecent; // chat times within the last 5 seconds
+    TokenBucket bucket;
+    bool busy = false;             // a job of its own in flight: its messages wait in `held`
+    std::deque<std::string> held;
+    uint64_t closeAt = 0; // refused: told why, its connection closed at this time, its messages ignored
+    std::deque<uint64_t> chatRecent; // chat times within the last 5 seconds
     bool chatWarned = false;
 };
 
@@ -30,10 +37,18 @@ Session* findSession(uint32_t id);
 Session* findPlayer(std::string_view pseudo);
 // Logged-in players in the order they connected.
 std::vector<Session*> loggedInPlayers();
-// Time since serverStart, without the 49-day wrap of the millisecond clock.
-uint64_t serverUptimeMs(uint32_t nowMs);
-// Ends a session from inside: its connection is closed after what was sent to it.
-void closeSession(uint32_t id, uint32_t nowMs, Outbox& out);
+// Time since serverStart.
+uint64_t serverUptimeMs(uint64_t nowMs);
+// Refuses a session from inside: it leaves its game, team and lobby at once,
+// hears "SAY:" and `reason` alone, and its connection ends when that can
+// have been heard.
+void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbox& out);
+
+// Runs `work` on a worker, then `apply` on the loop with the session (null
+// when it went or was refused meanwhile). The session's messages wait until
+// then. False, and nothing queued, when the workers' queue is full.
+using SessionApply = std::function<void(Session* session, uint64_t nowMs, Outbox& out)>;
+bool sessionJob(Session& session, JobWork work, SessionApply apply);
 
 void sendTo(Outbox& out, uint32_t session, std::string text);
 // Every logged-in player walking the lobby, but `except`.

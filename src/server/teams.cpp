@@ -45,7 +45,10 @@ void tellMembers(const Team& t, const std::string& text, Outbox& out) {
 
 // The statistics keep every finished game, and its players are free again.
 void endGame(Team& t, Outbox& out) {
-    for (const GameResult& r : gameResults(*t.game)) accountsRecordGame(r.pseudo, r.points, r.kills, r.round);
+    for (const GameResult& r : gameResults(*t.game))
+        if (!accountsRecordGame(r.pseudo, r.points, r.kills, r.round))
+            out.log.push_back("statistiques de " + r.pseudo + " gardées en mémoire, écriture impossible : " +
+                              accountsError());
     for (uint32_t m : t.members)
         if (Session* member = findSession(m); member && member->inGame) enterLobby(*member);
     t.game.reset();
@@ -76,7 +79,7 @@ bool validTeamName(const std::string& name) {
 
 } // namespace
 
-void handleCreateTeam(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+void handleCreateTeam(Session& s, std::string_view fields, uint64_t, Outbox& out) {
     const std::string name(fields);
     if (!s.team.empty()) return sendTo(out, s.id, "SAY:Vous êtes déjà dans une équipe.");
     if (!validTeamName(name)) return sendTo(out, s.id, "SAY:Nom d'équipe invalide.");
@@ -87,14 +90,14 @@ void handleCreateTeam(Session& s, std::string_view fields, uint32_t, Outbox& out
     sendTo(out, s.id, membersMessage(g_teams.back()));
 }
 
-void handleGetTeams(Session& s, std::string_view, uint32_t, Outbox& out) {
+void handleGetTeams(Session& s, std::string_view, uint64_t, Outbox& out) {
     std::string text = "TEAM_LIST:";
     for (size_t i = 0; i < g_teams.size(); ++i)
         text += (i ? "|" : "") + g_teams[i].name + " (" + std::to_string(g_teams[i].members.size()) + "/4)";
     sendTo(out, s.id, text);
 }
 
-void handleJoinTeam(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+void handleJoinTeam(Session& s, std::string_view fields, uint64_t, Outbox& out) {
     if (!s.team.empty()) return sendTo(out, s.id, "SAY:Vous êtes déjà dans une équipe.");
     Team* t = findTeam(fields);
     if (t == nullptr) return sendTo(out, s.id, "SAY:Cette équipe n'existe plus.");
@@ -106,13 +109,13 @@ void handleJoinTeam(Session& s, std::string_view fields, uint32_t, Outbox& out) 
     tellMembers(*t, membersMessage(*t), out);
 }
 
-void handleLeaveTeam(Session& s, std::string_view, uint32_t, Outbox& out) {
+void handleLeaveTeam(Session& s, std::string_view, uint64_t, Outbox& out) {
     if (s.team.empty()) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
     leave(s, out);
     sendTo(out, s.id, "LEFT_TEAM");
 }
 
-void handleDestroyTeam(Session& s, std::string_view, uint32_t, Outbox& out) {
+void handleDestroyTeam(Session& s, std::string_view, uint64_t, Outbox& out) {
     Team* t = teamOfSession(s);
     if (t == nullptr) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
     if (t->members.front() != s.id) return sendTo(out, s.id, "SAY:Seul le chef peut dissoudre l'équipe.");
@@ -123,7 +126,7 @@ void handleDestroyTeam(Session& s, std::string_view, uint32_t, Outbox& out) {
     g_teams.erase(g_teams.begin() + (t - g_teams.data()));
 }
 
-void handleGetTeamMembers(Session& s, std::string_view fields, uint32_t, Outbox& out) {
+void handleGetTeamMembers(Session& s, std::string_view fields, uint64_t, Outbox& out) {
     const Team* t = findTeam(fields);
     if (t == nullptr) return sendTo(out, s.id, "SAY:Cette équipe n'existe plus.");
     // The client takes any member list for its own team's: another team's is told in words.
@@ -134,7 +137,7 @@ void handleGetTeamMembers(Session& s, std::string_view fields, uint32_t, Outbox&
     sendTo(out, s.id, "SAY:Équipe " + t->name + " : " + frenchList(names) + ".");
 }
 
-void handleStartGame(Session& s, std::string_view, uint32_t nowMs, Outbox& out) {
+void handleStartGame(Session& s, std::string_view, uint64_t nowMs, Outbox& out) {
     Team* t = teamOfSession(s);
     if (t == nullptr) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
     if (t->members.front() != s.id) return sendTo(out, s.id, "SAY:Seul le chef peut lancer la partie.");
@@ -154,7 +157,7 @@ std::vector<uint32_t> teamOf(const Session& s) {
     return t ? t->members : std::vector<uint32_t>{};
 }
 
-void gameMessage(Session& s, const std::string& message, uint32_t nowMs, Outbox& out) {
+void gameMessage(Session& s, const std::string& message, uint64_t nowMs, Outbox& out) {
     Team* t = teamOfSession(s);
     if (t == nullptr || !t->game) return enterLobby(s);
     if (message == MSG_LEAVE_MAISON) {
@@ -164,19 +167,25 @@ void gameMessage(Session& s, const std::string& message, uint32_t nowMs, Outbox&
     gameHandle(*t->game, s.id, message, nowMs, out.sends);
 }
 
-void teamsDrop(Session& s, uint32_t nowMs, Outbox& out) {
+void teamsDrop(Session& s, uint64_t nowMs, Outbox& out) {
     Team* t = teamOfSession(s);
     if (t && t->game && s.inGame) gameRemovePlayer(*t->game, s.id, nowMs, out.sends);
     s.inGame = false;
     leave(s, out);
 }
 
-void teamsTick(uint32_t nowMs, Outbox& out) {
+void teamsTick(uint64_t nowMs, Outbox& out) {
     for (Team& t : g_teams) {
         if (!t.game) continue;
         gameTick(*t.game, nowMs, out.sends);
         if (gameFinished(*t.game)) endGame(t, out);
     }
+}
+
+size_t teamsPlaying() {
+    size_t playing = 0;
+    for (const Team& t : g_teams) playing += t.game != nullptr;
+    return playing;
 }
 
 void teamsReset() { g_teams.clear(); }

@@ -4,21 +4,23 @@
 
 constexpr size_t TEAM_MAX = 4;
 
-void handleCreateTeam(Session& session, std::string_view fields, uint32_t nowMs, Outbox& out);
-void handleGetTeams(Session& session, std::string_view fields, uint32_t nowMs, Outbox& out);
-void handleJoinTeam(Session& session, std::string_view fields, uint32_t nowMs, Outbox& out);
-void handleLeaveTeam(Session& session, std::string_view fields, uint32_t nowMs, Outbox& out);
-void handleDestroyTeam(Session& session, std::string_view fields, uint32_t nowMs, Outbox& out);
-void handleGetTeamMembers(Session& session, std::string_view fields, uint32_t nowMs, Outbox& out);
-void handleStartGame(Session& session, std::string_view fields, uint32_t nowMs, Outbox& out);
+void handleCreateTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleGetTeams(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleJoinTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleLeaveTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleDestroyTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleGetTeamMembers(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleStartGame(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
 
 // The member's team, leader first; empty without a team.
 std::vector<uint32_t> teamOf(const Session& session);
 // A message of a member in the house; "LEAVE_MAISON" brings him back to the lobby.
-void gameMessage(Session& session, const std::string& message, uint32_t nowMs, Outbox& out);
+void gameMessage(Session& session, const std::string& message, uint64_t nowMs, Outbox& out);
 // A member goes away: out of his game, then out of his team.
-void teamsDrop(Session& session, uint32_t nowMs, Outbox& out);
+void teamsDrop(Session& session, uint64_t nowMs, Outbox& out);
 // Runs the games; a finished one fills the statistics and frees its members.
-void teamsTick(uint32_t nowMs, Outbox& out);
+void teamsTick(uint64_t nowMs, Outbox& out);
+// Teams in a game.
+size_t teamsPlaying();
 // Run lifetime: every team and game is forgotten.
 void teamsReset();

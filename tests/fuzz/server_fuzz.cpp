@@ -26,7 +26,7 @@ extern "C" int crypto_pwhash_str_verify(const char* str, const char* const passw
 
 namespace {
 
-uint32_t g_now = 0;
+uint64_t g_now = 0;
 Outbox g_out;
 
 void checkSends() {
@@ -39,7 +39,7 @@ void checkSends() {
 }
 
 void send(uint32_t session, const std::string& packet) {
-    serverReceive(session, packet, g_now, g_out);
+    serverReceive(session, packet, g_now, g_now, g_out);
     checkSends();
     g_now += 25;
     serverTick(g_now, g_out);
@@ -68,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ServerSettings settings;
     settings.testPassword = "clé de test";
     settings.maxPlayers = 16;
+    settings.workerThreads = 0;
     FUZZ_CHECK(serverStart(settings, "data", g_now));
     const uint32_t sessions[] = {loggedIn("Alice", "10.0.0.1"), loggedIn("Bob", "10.0.0.2"),
                                  serverConnect("10.0.0.3", true, g_now, g_out)};

@@ -1,20 +1,26 @@
 // Creating accounts and logging in, as scripted peers do it.
 #include "server_test_support.h"
 
+#include "server/accounts.h"
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 TEST_F(ServerTest, RegistrationRefusesMalformedAndTakenFieldsWithAReason) {
     const std::string mail = emailOf("zoe"), pass = passOf("zoe");
+    const std::string pseudoRule =
+        "Le pseudo doit faire de 3 à 20 caractères, sans deux-points, point-virgule ni barre verticale.";
     const uint32_t peer = connect();
     const std::pair<std::string, std::string> refused[] = {
         {"AUTH_REGISTER:" + mail + ":Zoé:" + pass, "Demande incomplète."},
         {"AUTH_REGISTER:zoe@exemple.fr:Zoé:" + pass + ":F", "Adresse e-mail invalide."},
         {"AUTH_REGISTER:" + hashOf("x").substr(0, 63) + "A:Zoé:" + pass + ":F", "Adresse e-mail invalide."},
-        {"AUTH_REGISTER:" + mail + ":Zo:" + pass + ":F", "Le pseudo doit faire de 3 à 20 caractères, sans deux-points ni barre verticale."},
-        {"AUTH_REGISTER:" + mail + ":Zo|é:" + pass + ":F", "Le pseudo doit faire de 3 à 20 caractères, sans deux-points ni barre verticale."},
-        {"AUTH_REGISTER:" + mail + ":Zoé\t1:" + pass + ":F", "Le pseudo doit faire de 3 à 20 caractères, sans deux-points ni barre verticale."},
-        {"AUTH_REGISTER:" + mail + ":" + std::string(21, 'z') + ":" + pass + ":F", "Le pseudo doit faire de 3 à 20 caractères, sans deux-points ni barre verticale."},
+        {"AUTH_REGISTER:" + mail + ":Zo:" + pass + ":F", pseudoRule},
+        {"AUTH_REGISTER:" + mail + ":Zo|é:" + pass + ":F", pseudoRule},
+        {"AUTH_REGISTER:" + mail + ":Zo;é:" + pass + ":F", pseudoRule}, // splits a ranking entry
+        {"AUTH_REGISTER:" + mail + ":Zoé\t1:" + pass + ":F", pseudoRule},
+        {"AUTH_REGISTER:" + mail + ":" + std::string(21, 'z') + ":" + pass + ":F", pseudoRule},
         {"AUTH_REGISTER:" + mail + ":Zoé:motdepasse:F", "Mot de passe invalide."},
         {"AUTH_REGISTER:" + mail + ":Zoé:" + pass + ":X", "Genre invalide."},
     };
@@ -49,31 +55,78 @@ TEST_F(ServerTest, LoginTakesTheHashOrThePlainAddressAndAnnouncesThePlayer) {
     send(peer, "AUTH_LOGIN:" + hashOf("bob@exemple.fr") + ":" + passOf("Bob") + ":");
     EXPECT_TRUE(heard(peer).empty()) << "a logged-in session does not log in again";
 
-    // The same account from elsewhere closes the first session.
+    // The same account from elsewhere ends the first session, once it heard why.
     const uint32_t again = connect("10.0.0.3");
     send(again, "AUTH_LOGIN:" + hashOf("bob@exemple.fr") + ":" + passOf("Bob") + ":");
     EXPECT_EQ(heard(peer), Texts{"SAY:Votre compte vient de se connecter depuis un autre poste."});
-    EXPECT_EQ(closed, std::vector<uint32_t>{peer});
     EXPECT_EQ(heard(alice), (Texts{"LOBBY_LEFT:Bob", "LOBBY_JOIN:Bob"}));
     send(peer, "REQ_PLAYERS");
-    EXPECT_TRUE(heard(peer).empty());
+    tick(1990);
+    EXPECT_TRUE(heard(peer).empty() && closed.empty());
+    tick(10);
+    EXPECT_EQ(closed, std::vector<uint32_t>{peer});
 }
 
-TEST_F(ServerTest, FailedLoginsAreLimitedPerAddressForAMinuteAndTheTestPortWantsItsPass) {
+TEST_F(ServerTest, FailedLoginsCountWrongPasswordsPerAccountAndMorePerAddress) {
     player("Alice", "10.0.0.9");
+    player("Bob", "10.0.0.9");
     const uint32_t peer = connect("10.0.0.9");
+    const std::string tooMany = "AUTH_FAIL:Trop de tentatives. Attendez une minute avant de réessayer.";
+    for (int i = 0; i < 30; ++i) send(peer, "AUTH_LOGIN:" + emailOf("Alice") + ":court:");
+    EXPECT_EQ(heard(peer).back(), "AUTH_FAIL:Identifiants incomplets.") << "malformed requests count for nothing";
     for (int i = 0; i < 5; ++i) send(peer, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("x") + ":");
-    heard(peer);
     send(peer, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("Alice") + ":");
-    EXPECT_EQ(heard(peer), Texts{"AUTH_FAIL:Trop de tentatives. Attendez une minute avant de réessayer."});
+    EXPECT_EQ(heard(peer).back(), tooMany);
+    send(peer, "AUTH_LOGIN:" + emailOf("Bob") + ":" + passOf("Bob") + ":");
+    EXPECT_EQ(heard(peer).front(), "AUTH_OK") << "another account at the same address";
+
+    // Unknown e-mails and a wrong test-server pass count for the address alone: at twenty it waits a minute.
+    const uint32_t guesser = connect("10.0.0.9");
+    for (int i = 0; i < 14; ++i) send(guesser, "AUTH_LOGIN:personne" + std::to_string(i) + "@exemple.fr:" + passOf("x") + ":");
+    const uint32_t tester = connect("10.0.0.9", true);
+    send(tester, "AUTH_LOGIN:" + emailOf("Bob") + ":" + passOf("Bob") + ":clé de tes");
+    EXPECT_EQ(heard(tester), Texts{"AUTH_FAIL:Mot de passe du serveur de test incorrect."});
+    send(guesser, "AUTH_LOGIN:" + emailOf("Chloé") + ":" + passOf("Chloé") + ":");
+    EXPECT_EQ(heard(guesser).back(), tooMany);
     const uint32_t elsewhere = connect("10.0.0.8", true);
-    send(elsewhere, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("Alice") + ":clé de tes");
-    EXPECT_EQ(heard(elsewhere), Texts{"AUTH_FAIL:Mot de passe du serveur de test incorrect."});
-    send(elsewhere, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("Alice") + ":clé de test");
+    send(elsewhere, "AUTH_LOGIN:" + emailOf("Bob") + ":" + passOf("Bob") + ":clé de test");
     EXPECT_EQ(heard(elsewhere).front(), "AUTH_OK");
     tick(60000);
-    send(peer, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("Alice") + ":");
-    EXPECT_EQ(heard(peer).front(), "AUTH_OK");
+    send(tester, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("Alice") + ":clé de test");
+    EXPECT_EQ(heard(tester).front(), "AUTH_OK") << "a minute later";
+}
+
+TEST_F(ServerTest, HashingWaitsInABoundedQueueAndRegistrationsAreLimitedPerAddress) {
+    ServerSettings limited = settings();
+    limited.registerLimit = 2;
+    restart(limited);
+    // Sent together, answered in order: the login waits for the registration's hash.
+    const uint32_t peer = connect("10.0.0.4");
+    arrive(peer, "AUTH_REGISTER:" + emailOf("Zoé") + ":Zoé:" + passOf("Zoé") + ":F", now);
+    arrive(peer, "AUTH_LOGIN:" + emailOf("Zoé") + ":" + passOf("Zoé") + ":", now);
+    EXPECT_TRUE(heard(peer).empty());
+    settle();
+    EXPECT_EQ(heard(peer), (Texts{"REGISTER_OK", "AUTH_OK", "GOTO_LOBBY"}));
+
+    const uint32_t other = connect("10.0.0.4");
+    send(other, "AUTH_REGISTER:" + emailOf("Yann") + ":Yann:" + passOf("Yann") + ":M");
+    send(other, "AUTH_REGISTER:" + emailOf("Zoé") + ":Xavier:" + passOf("X") + ":M");
+    send(other, "AUTH_REGISTER:" + emailOf("Xavier") + ":Xavier:" + passOf("X") + ":M");
+    EXPECT_EQ(heard(other), (Texts{"REGISTER_OK", "REGISTER_FAIL:Cette adresse e-mail a déjà un compte.",
+                                   "REGISTER_FAIL:Trop de comptes créés depuis votre adresse, réessayez dans une heure."}));
+    tick(3600000);
+    const uint32_t later = connect("10.0.0.4");
+    send(later, "AUTH_REGISTER:" + emailOf("Xavier") + ":Xavier:" + passOf("X") + ":M");
+    EXPECT_EQ(heard(later), Texts{"REGISTER_OK"});
+
+    // Requests from everywhere at once fill the queue; the next one hears why it is refused.
+    std::string refusal;
+    for (int i = 0; i < 100 && refusal.empty(); ++i) {
+        const uint32_t p = connect("10.1.0." + std::to_string(i));
+        arrive(p, "AUTH_LOGIN:" + emailOf("Zoé") + ":" + passOf("Zoé") + ":", now);
+        if (const Texts got = heard(p); !got.empty()) refusal = got.front();
+    }
+    EXPECT_EQ(refusal, "AUTH_FAIL:Serveur occupé, réessayez dans un instant.");
 }
 
 TEST_F(ServerTest, DatabaseHoldsNeitherThePasswordHashAsSentNorThePlainAddress) {
@@ -87,4 +140,36 @@ TEST_F(ServerTest, DatabaseHoldsNeitherThePasswordHashAsSentNorThePlainAddress) 
     EXPECT_EQ(bytes.find(passOf("Alice")), std::string::npos);
     EXPECT_EQ(bytes.find("alice@exemple.fr"), std::string::npos);
     EXPECT_NE(bytes.find("$argon2id$"), std::string::npos);
+}
+
+TEST_F(ServerTest, TheLogStaysSmallAndAFullDiskLosesNoStatistics) {
+    // One write per account: the write-ahead log is folded back and cut short as it goes.
+    for (int i = 0; i < 150; ++i) {
+        const std::string pseudo = "Joueur" + std::to_string(i);
+        ASSERT_EQ(accountsCreate(emailOf(pseudo), pseudo, "$argon2id$stand-in", "M"), RegisterResult::OK);
+    }
+    EXPECT_LT(std::filesystem::file_size("data/accounts.sqlite-wal"), 320u * 1024);
+
+    const uint32_t alice = player("Alice"), peer = connect("10.0.0.2");
+    send(alice, "CREATE_TEAM:Solo");
+    send(alice, "START_GAME");
+    accountsFailWrites(true);
+    const std::string zoe = "AUTH_REGISTER:" + emailOf("Zoé") + ":Zoé:" + passOf("Zoé") + ":F";
+    send(peer, zoe);
+    fake_game::results = {{"Alice", 1500, 30, 7}};
+    fake_game::finished = true;
+    tick(10);
+    accountsFailWrites(false);
+    send(peer, zoe); // the kept game goes first
+    EXPECT_EQ(heard(peer), Texts(2, "REGISTER_FAIL:Erreur du serveur, réessayez plus tard."));
+    tick(60000);
+    send(peer, zoe);
+    send(alice, "REQ_RANKING:POINTS");
+    EXPECT_EQ(heard(peer), Texts{"REGISTER_OK"});
+    EXPECT_EQ(heard(alice).back(), "RANKING:POINTS:1;Alice;1500");
+    std::string log;
+    for (const std::string& line : logged) log += line + "\n";
+    for (const char* line : {"compte non créé : écriture impossible", "statistiques de Alice gardées en mémoire",
+                             "statistiques de 1 parties écrites"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
 }

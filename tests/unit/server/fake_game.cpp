@@ -23,7 +23,7 @@ void reset() {
 
 using namespace fake_game;
 
-std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint32_t, uint32_t,
+std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_t, uint32_t,
                                  std::vector<GameSend>& out) {
     if (!opens) return nullptr;
     for (const GameMember& m : members) {
@@ -33,13 +33,13 @@ std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint32_
     return std::unique_ptr<Game>(new Game{members});
 }
 
-void gameHandle(Game&, uint32_t player, const std::string& message, uint32_t, std::vector<GameSend>&) {
+void gameHandle(Game&, uint32_t player, const std::string& message, uint64_t, std::vector<GameSend>&) {
     calls.push_back({"handle", player, message});
 }
 
-void gameTick(Game&, uint32_t, std::vector<GameSend>&) {}
+void gameTick(Game&, uint64_t, std::vector<GameSend>&) {}
 
-void gameRemovePlayer(Game& game, uint32_t player, uint32_t, std::vector<GameSend>& out) {
+void gameRemovePlayer(Game& game, uint32_t player, uint64_t, std::vector<GameSend>& out) {
     calls.push_back({"remove", player, ""});
     auto& m = game.members;
     m.erase(std::remove_if(m.begin(), m.end(), [&](const GameMember& g) { return g.player == player; }), m.end());

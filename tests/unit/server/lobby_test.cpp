@@ -3,6 +3,8 @@
 
 #include "server/accounts.h"
 
+#include <algorithm>
+
 TEST_F(ServerTest, WalkingTheLobbyStopsAtItsEdgesAndIsHeardByTheOthers) {
     const uint32_t alice = player("Alice"), bob = player("Bob");
     send(alice, "MOVE:S");
@@ -45,7 +47,7 @@ TEST_F(ServerTest, RankingsListTheTenBestOfTheStatisticsTable) {
     // Twelve players' games, straight into the table as a finished game writes them.
     for (int i = 0; i < 12; ++i) {
         const std::string pseudo = "Joueur" + std::to_string(i);
-        ASSERT_EQ(accountsRegister(emailOf(pseudo), pseudo, passOf(pseudo), "M"), RegisterResult::OK);
+        ASSERT_EQ(accountsCreate(emailOf(pseudo), pseudo, "$argon2id$stand-in", "M"), RegisterResult::OK);
         accountsRecordGame(pseudo, 100 * i, i, 12 - i);
     }
     accountsRecordGame("joueur1", 50, 20, 1); // a worse game keeps the best, adds the kills
@@ -61,7 +63,7 @@ TEST_F(ServerTest, RankingsListTheTenBestOfTheStatisticsTable) {
     EXPECT_EQ(got[2].rfind("RANKING:ROUND:1;Joueur0;12|2;Joueur1;11|3;Joueur2;10|", 0), 0u) << got[2];
 }
 
-TEST_F(ServerTest, HostileInputIsIgnoredAndAFloodIsCutOff) {
+TEST_F(ServerTest, HostileInputIsIgnoredAndFloodsAreThrottledBeforeTheyAreCutOff) {
     const uint32_t alice = player("Alice"), bob = player("Bob");
     send(alice, "MOVE:Z" + std::string(1100, ' '));
     send(alice, "CHAT_RADIO:\xC3\x28");
@@ -74,16 +76,77 @@ TEST_F(ServerTest, HostileInputIsIgnoredAndAFloodIsCutOff) {
     EXPECT_EQ(heard(alice), (Texts{"PLAYERS_LIST:2 joueurs en ligne : Alice et Bob.", "PONG:12"}));
     EXPECT_TRUE(heard(bob).empty());
 
-    tick(1000);
-    for (int i = 0; i < 50; ++i) send(alice, "CHECK_HEALTH");
-    EXPECT_TRUE(closed.empty()) << "50 a second are allowed";
-    tick(1000);
-    for (int i = 0; i < 51; ++i) send(alice, "CHECK_HEALTH");
+    // A reliable channel that stalled 3 s delivers its backlog at once: all of it is served.
+    tick(3000);
+    for (int i = 0; i < 60; ++i) arrive(alice, "PING:" + std::to_string(i), now);
+    EXPECT_EQ(heard(alice).size(), 60u);
+    // Far more at once: the excess is dropped, the player stays.
+    tick(10000);
+    for (int i = 0; i < 400; ++i) arrive(alice, "CHECK_HEALTH", now);
+    const size_t served = heard(alice).size();
+    EXPECT_TRUE(served > 60 && served < 400) << served;
+
+    // 500 a second for 10 s, handled in one late batch as a backlog would be: only
+    // arrival times count. Cut off well within the 10 s, and told why first.
+    tick(10000);
+    const uint64_t start = now;
+    now += 10000;
+    int cutAt = -1;
+    for (int i = 0; i < 5000 && cutAt < 0; ++i) {
+        arrive(alice, "MOVE:Z", start + 2 * i);
+        const Texts got = heard(alice);
+        if (!got.empty() && got.back() == "SAY:Vous envoyez beaucoup trop de messages : connexion fermée.") cutAt = i;
+    }
+    EXPECT_TRUE(cutAt > 0 && cutAt < 2500) << cutAt;
+    EXPECT_EQ(heard(bob).back(), "LOBBY_LEFT:Alice");
+    send(alice, "REQ_PLAYERS");
+    tick(2000);
+    EXPECT_TRUE(heard(alice).empty());
     EXPECT_EQ(closed, std::vector<uint32_t>{alice});
-    EXPECT_EQ(heard(bob), Texts{"LOBBY_LEFT:Alice"});
     send(bob, "REQ_PLAYERS");
     EXPECT_EQ(heard(bob), Texts{"PLAYERS_LIST:1 joueur en ligne : Bob."});
+}
 
-    for (int i = 0; i < 15; ++i) connect(); // 16 at most, logged in or not
-    EXPECT_EQ(connect(), 0u);
+TEST_F(ServerTest, ConnectionsNotLoggedInAreCappedAndGiveWayWithAReason) {
+    const uint32_t alice = player("Alice", "10.0.0.5");
+    // At its address's limit a newcomer pushes out the oldest idle connection, which hears why.
+    std::vector<uint32_t> waiting;
+    for (int i = 0; i < 16; ++i) waiting.push_back(connect("10.0.0.5"));
+    const uint32_t newest = connect("10.0.0.5");
+    EXPECT_EQ(heard(waiting[0]), Texts{"SAY:Connexion fermée : d'autres connexions de votre adresse attendent."});
+    arrive(waiting[1], "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("x") + ":", now);
+    connect("10.0.0.5");
+    EXPECT_TRUE(heard(waiting[1]).empty()) << "its password is being checked";
+    EXPECT_EQ(heard(waiting[2]).size(), 1u);
+    settle();
+    tick(2000);
+    EXPECT_EQ(closed, (std::vector<uint32_t>{waiting[0], waiting[2]}));
+
+    // Every address together: a newcomer is refused until the oldest has had 15 s to log in.
+    for (int i = 0; i < 240; ++i) connect("10.2." + std::to_string(i / 16) + ".1");
+    const uint32_t refused = connect("10.3.0.1");
+    EXPECT_EQ(heard(refused), Texts{"SAY:Serveur saturé, réessayez dans un instant."});
+    tick(13000);
+    clearAll();
+    connect("10.3.0.2");
+    EXPECT_EQ(heard(waiting[1]), Texts{"SAY:Connexion fermée faute d'identification : le serveur est saturé."});
+
+    // Left alone, one that never logs in is closed after five minutes; a player is not.
+    tick(5 * 60000);
+    EXPECT_EQ(heard(newest), Texts{"SAY:Connexion fermée : aucune identification en 5 minutes."});
+    tick(2000);
+    EXPECT_EQ(std::count(closed.begin(), closed.end(), newest), 1);
+    EXPECT_EQ(std::count(closed.begin(), closed.end(), alice), 0);
+
+    // Only logged-in players fill the server.
+    ServerSettings one = settings();
+    one.maxPlayers = 1;
+    restart(one);
+    const uint32_t first = connect(), second = connect(), again = connect();
+    send(first, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("Alice") + ":");
+    send(second, "AUTH_REGISTER:" + emailOf("Bob") + ":Bob:" + passOf("Bob") + ":M");
+    send(second, "AUTH_LOGIN:" + emailOf("Bob") + ":" + passOf("Bob") + ":");
+    send(again, "AUTH_LOGIN:" + emailOf("Alice") + ":" + passOf("Alice") + ":");
+    EXPECT_EQ(heard(second), (Texts{"REGISTER_OK", "AUTH_FAIL:Serveur complet, réessayez plus tard."}));
+    EXPECT_EQ(heard(again).front(), "AUTH_OK") << "the account's own place";
 }

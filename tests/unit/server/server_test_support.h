@@ -1,6 +1,8 @@
 #pragma once
 // Scripted peers against the server's rules on a fake clock, with a fresh
-// database in a temporary folder and a scripted game.
+// database in a temporary folder and a scripted game. Password hashing runs
+// in serverTick, which `send` calls right after the packet: one `send` is
+// one request and its answer.
 #include "../temp_folder.h"
 #include "base/sha256.h"
 #include "fake_game.h"
@@ -17,11 +19,17 @@ protected:
     void SetUp() override {
         TempFolder::SetUp();
         fake_game::reset();
-        ServerSettings settings;
-        settings.testPassword = "clé de test";
-        settings.maxPlayers = 16;
-        ASSERT_TRUE(serverStart(settings, "data", now));
+        restart(settings());
     }
+    static ServerSettings settings() {
+        ServerSettings s;
+        s.testPassword = "clé de test";
+        s.maxPlayers = 16;
+        s.workerThreads = 0;
+        return s;
+    }
+    // A new run of the server on the same database.
+    void restart(const ServerSettings& s) { ASSERT_TRUE(serverStart(s, "data", now)); }
     void TearDown() override {
         serverStop();
         TempFolder::TearDown();
@@ -32,14 +40,24 @@ protected:
     }
     void send(uint32_t peer, const std::string& text) { sendBytes(peer, text + std::string(1, '\0')); }
     void sendBytes(uint32_t peer, const std::string& bytes) {
-        serverReceive(peer, bytes, now, out_);
+        arrive(peer, bytes, now);
+        settle();
+    }
+    // A packet that reached the host at `arrivalMs` and is handled now; a job it starts waits for settle().
+    void arrive(uint32_t peer, const std::string& bytes, uint64_t arrivalMs) {
+        serverReceive(peer, bytes, arrivalMs, now, out_);
+        take(0);
+    }
+    // A tick without time passing: finished jobs are answered.
+    void settle() {
+        serverTick(now, out_);
         take(0);
     }
     void disconnect(uint32_t peer) {
         serverDisconnect(peer, now, out_);
         take(0);
     }
-    void tick(uint32_t ms) {
+    void tick(uint64_t ms) {
         now += ms;
         serverTick(now, out_);
         take(0);
@@ -67,15 +85,17 @@ protected:
         return peer;
     }
 
-    uint32_t now = 1000;
+    uint64_t now = 1000;
     std::map<uint32_t, std::vector<std::string>> inbox;
     std::vector<uint32_t> closed;
+    std::vector<std::string> logged;
 
 private:
     Outbox out_;
     uint32_t take(uint32_t result) {
         for (const GameSend& s : out_.sends) inbox[s.player].push_back(s.text);
         closed.insert(closed.end(), out_.closes.begin(), out_.closes.end());
+        logged.insert(logged.end(), out_.log.begin(), out_.log.end());
         out_ = Outbox{};
         return result;
     }

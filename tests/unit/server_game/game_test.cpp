@@ -10,15 +10,15 @@ namespace {
 constexpr uint32_t ALICE = 11, BOB = 22;
 
 struct GameTest : ::testing::Test {
-    uint32_t now = 1000;
+    uint64_t now = 1000;
     std::vector<GameSend> out;
     std::unique_ptr<Game> game = gameCreate({{ALICE, "Alice"}, {BOB, "Bob"}}, now, 7, out);
 
     GamePlayer& player(uint32_t id) { return *std::find_if(game->players.begin(), game->players.end(), [&](auto& p) { return p.id == id; }); }
     void send(uint32_t id, const std::string& message) { gameHandle(*game, id, message, now, out); }
     // Ticks every 10 ms, as the server's loop does.
-    void advance(uint32_t ms) {
-        for (uint32_t end = now + ms; now != end;) {
+    void advance(uint64_t ms) {
+        for (uint64_t end = now + ms; now != end;) {
             now += 10;
             gameTick(*game, now, out);
         }
@@ -362,6 +362,62 @@ TEST(GamesSideBySide, NeverHearEachOther) {
     ASSERT_FALSE(outB.empty());
     EXPECT_TRUE(std::all_of(outA.begin(), outA.end(), [](auto& s) { return s.player == 1 || s.player == 2; }));
     EXPECT_TRUE(std::all_of(outB.begin(), outB.end(), [](auto& s) { return s.player == 3; }));
+}
+
+// One whole game, scripted by the time since its start and what the players
+// face: every message, in order, as "player:text".
+std::vector<std::string> scriptedGame(uint64_t origin) {
+    uint64_t now = origin;
+    std::vector<GameSend> out;
+    std::unique_ptr<Game> game = gameCreate({{ALICE, "Alice"}, {BOB, "Bob"}}, now, 7, out);
+    GamePlayer& alice = game->players[0];
+    GamePlayer& bob = game->players[1];
+    alice.points = bob.points = 10000;
+    bool revived = false;
+    const auto send = [&](uint32_t id, const std::string& message) { gameHandle(*game, id, message, now, out); };
+    for (uint64_t t = 0; t <= 150000 && !gameFinished(*game); t += 10, now += 10) {
+        if (t == 0) {
+            alice.pos = {30, 21}; // by the box
+            send(ALICE, "ACTION");
+        } else if (t == 3500) {
+            send(ALICE, "ACTION");
+            send(ALICE, "SWITCH:2");
+            bob.pos = {52, 9}; // by the potion
+            send(BOB, "ACTION");
+        } else if (t == 4500) {
+            alice.pos = {10, 10};
+            bob.pos = {11, 11};
+            game->pathDirty = true;
+        }
+        if (t >= 6000 && t % 400 == 0) send(ALICE, "SHOOT");
+        if (t >= 6000 && t % 700 == 0) send(BOB, "SHOOT");
+        if (t % 7000 == 0) send(ALICE, "RELOAD");
+        if (t % 6000 == 0) send(BOB, "RELOAD");
+        if (t % 5000 == 0) send(BOB, t % 10000 ? "MOVE:Z" : "MOVE:S");
+        if (t % 1000 == 0 && alice.life == Life::DOWN && bob.life == Life::STANDING && !revived) {
+            bob.pos = {11, 11};
+            send(BOB, "REVIVE");
+            revived = alice.life == Life::STANDING;
+        }
+        if (t % 200 == 0 && alice.life == Life::DOWN && revived) { // Bob runs rings around the room
+            const Tile p = bob.pos;
+            send(BOB, p.y <= 11 && p.x < 40 ? "MOVE:D" : p.x >= 40 && p.y < 40 ? "MOVE:Z" : p.y >= 40 && p.x > 11 ? "MOVE:Q" : "MOVE:S");
+        }
+        gameTick(*game, now, out);
+    }
+    std::vector<std::string> heard;
+    for (const GameSend& s : out) heard.push_back(std::to_string(s.player) + ":" + s.text);
+    return heard;
+}
+
+// A clock that started long ago, or wraps 32 bits mid-game, plays the same game.
+TEST(WholeGame, SoundsTheSameWhateverTheClocksOrigin) {
+    const std::vector<std::string> first = scriptedGame(1000);
+    for (const char* kind : {"SHOOT_OK:", "RELOAD_OK:", "Z_POS:", "PLAYER_HIT:", "ROUND_START:2", "BOX_PICKUP_OK:",
+                             "SECOND_CHANCE_READY", "REVIVED", "YOU_DIED", "Z_DIE:", "GAME_OVER_SIGNAL"})
+        EXPECT_TRUE(std::any_of(first.begin(), first.end(), [&](auto& t) { return t.find(kind) != std::string::npos; }))
+            << kind;
+    for (uint64_t origin : {uint64_t{1} << 31, (uint64_t{1} << 32) - 10000}) EXPECT_EQ(scriptedGame(origin), first) << origin;
 }
 
 } // namespace
