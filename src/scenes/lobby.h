@@ -2,7 +2,7 @@
 // The lobby map: where players meet, walk, chat and form teams. The group
 // menu and the team and ranking messages are in lobby_menu.h.
 #include "input/key_pass.h"
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 // The map's tiles run from MAP_MIN to MAP_MAX on both axes.
 constexpr int MAP_MIN = 0;

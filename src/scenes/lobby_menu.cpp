@@ -6,7 +6,6 @@
 #include "core/speech.h"
 #include "audio/playback.h"
 #include "input/text_input.h"
-#include "net/connection.h"
 #include "net/outgoing.h"
 
 int32_t currentLobbyState = LOBBY_CLOSED;
@@ -107,15 +106,15 @@ void confirmRankingMenu() {
     switch (lobbySelection) {
     case 0:
         say("Récupération du classement par points...");
-        sendRequest("REQ_RANKING:POINTS");
+        sendRequestRanking(RANKING_POINTS);
         break;
     case 1:
         say("Récupération du classement par zombies tués...");
-        sendRequest("REQ_RANKING:KILLS");
+        sendRequestRanking(RANKING_KILLS);
         break;
     case 2:
         say("Récupération du classement par round...");
-        sendRequest("REQ_RANKING:ROUND");
+        sendRequestRanking(RANKING_ROUND);
         break;
     default: moveTo(LOBBY_MAIN_MENU, 2, "Voir le classement"); break;
     }
@@ -274,9 +273,9 @@ void submitTeamName(const std::string& name) {
 }
 
 std::string rankingTitleFromType(const std::string& type) {
-    if (type == "POINTS") return "Classement par points";
-    if (type == "KILLS") return "Classement par zombies tués";
-    if (type == "ROUND") return "Classement par round";
+    if (type == RANKING_POINTS) return "Classement par points";
+    if (type == RANKING_KILLS) return "Classement par zombies tués";
+    if (type == RANKING_ROUND) return "Classement par round";
     return "Classement";
 }
 
@@ -288,9 +287,9 @@ std::string formatRankingEntry(const std::string& entry, const std::string& type
     const std::string b = first == std::string::npos ? "" : entry.substr(first + 1, second - first - 1);
     const std::string c = second == std::string::npos ? "" : entry.substr(second + 1);
     const std::string head = a + " : " + b + ", ";
-    if (type == "POINTS") return head + c + " points";
-    if (type == "KILLS") return head + c + " zombies tués";
-    if (type == "ROUND") return head + "round " + c;
+    if (type == RANKING_POINTS) return head + c + " points";
+    if (type == RANKING_KILLS) return head + c + " zombies tués";
+    if (type == RANKING_ROUND) return head + "round " + c;
     return head + c;
 }
 
@@ -304,7 +303,7 @@ void onRanking(FieldCursor& f) {
     if (colon == std::string::npos) return;
     currentRankingType = fields.substr(0, colon);
     FieldCursor list{fields, colon + 1};
-    rankingEntries = readListEntries(list);
+    rankingEntries = readList(list);
     currentLobbyState = LOBBY_RANKING_VIEW;
     lobbySelection = 0;
     say(rankingTitleFromType(currentRankingType));
@@ -312,7 +311,7 @@ void onRanking(FieldCursor& f) {
 }
 
 void onTeamList(FieldCursor& f) {
-    availableTeams = readListEntries(f);
+    availableTeams = readList(f);
     currentLobbyState = LOBBY_JOIN_LIST;
     lobbySelection = 0;
     say("Liste des équipes. " + (availableTeams.empty() ? std::string("Aucune équipe.") : availableTeams[0]));
@@ -331,7 +330,7 @@ void onTeamDestroyed(FieldCursor&) { leaveTeam("L'equipe a ete dissoute."); }
 void onLeftTeam(FieldCursor&) { leaveTeam("Vous avez quitte l'equipe."); }
 
 void onTeamMembers(FieldCursor& f) {
-    teamMembers = readListEntries(f);
+    teamMembers = readList(f);
     isLeader = !teamMembers.empty() && teamMembers[0] == myProfile.username;
     if (currentLobbyState == LOBBY_MY_TEAM) clampSelection();
 }

@@ -2,7 +2,7 @@
 // The lobby's group menu: creating or joining a team, the own team, starting a
 // game as its leader, and the rankings. Requests are fire and forget: the
 // server's answers fill the lists and move the menu.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 #include <cstdint>
 #include <string>

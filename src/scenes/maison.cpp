@@ -8,7 +8,6 @@
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "input/key_bindings.h"
-#include "net/connection.h"
 #include "net/outgoing.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
@@ -81,12 +80,12 @@ void pacedKeys(const KeyPass& p) {
     };
     for (int i = 0; i < 5; ++i) act(held(VK_F1 + i), [i] { sendGetMember(i); });
     act(pressed("SAY_COORDS"), sayCoordinates);
-    act(pressed("BOX_LOC"), [] { sendRequest("REQ_BOX"); });
+    act(pressed("BOX_LOC"), sendRequestBox);
     act(pressed("CHECK_HEALTH"), sendCheckHealth);
-    act(pressed("CHECK_ROUND"), [] { sendRequest("REQ_ROUND"); });
-    act(pressed("CHECK_KILLS"), [] { sendRequest("REQ_KILLS"); });
-    act(pressed("CHECK_POINTS"), [] { sendRequest("REQ_POINTS"); });
-    act(pressed("REVIVE"), [] { sendRequest("REVIVE"); });
+    act(pressed("CHECK_ROUND"), sendRequestRound);
+    act(pressed("CHECK_KILLS"), sendRequestKills);
+    act(pressed("CHECK_POINTS"), sendRequestPoints);
+    act(pressed("REVIVE"), sendRevive);
     if (!isLocalDead()) {
         act(pressed("RELOAD"), sendReload);
         act(pressed("CHECK_AMMO"), sendCheckAmmo);

@@ -51,6 +51,11 @@ TEST_F(Outgoing, EveryMessageHasItsExactBytesAndLeavesAtOnce) {
         {[] { sendSwitchWeapon(0); }, "SWITCH:0"},
         {[] { sendSwitchWeapon(2); }, "SWITCH:2"},
         {sendAction, "ACTION"},
+        {sendRevive, "REVIVE"},
+        {sendRequestBox, "REQ_BOX"},
+        {sendRequestRound, "REQ_ROUND"},
+        {sendRequestKills, "REQ_KILLS"},
+        {sendRequestPoints, "REQ_POINTS"},
         {[] { sendCreateTeam("Les Rôdeurs"); }, "CREATE_TEAM:Les Rôdeurs"},
         {[] { sendJoinTeam("Alpha"); }, "JOIN_TEAM:Alpha"},
         {sendGetTeams, "GET_TEAMS"},
@@ -64,8 +69,8 @@ TEST_F(Outgoing, EveryMessageHasItsExactBytesAndLeavesAtOnce) {
         {handleF3, "REQ_UPTIME"},
         {[] { sendGetMember(0); }, "GET_MEMBER:0"},
         {[] { sendGetMember(4); }, "GET_MEMBER:4"},
-        {[] { sendRequest("REQ_RANKING:KILLS"); }, "REQ_RANKING:KILLS"},
-        {[] { sendRequest("CHAT_MP:bob:on se retrouve : porte 2 ?"); }, "CHAT_MP:bob:on se retrouve : porte 2 ?"},
+        {[] { sendRequestRanking(RANKING_KILLS); }, "REQ_RANKING:KILLS"},
+        {[] { sendChatMp("bob", "on se retrouve : porte 2 ?"); }, "CHAT_MP:bob:on se retrouve : porte 2 ?"},
     };
     std::vector<std::string> expected;
     for (const auto& [send, text] : messages) {
