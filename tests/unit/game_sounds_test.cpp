@@ -68,7 +68,8 @@ TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
 TEST(GameSounds, StepsImpactsAndTheWallFollowTheMap) {
     startAudio();
     localPlayer = {2, 3};
-    fake::scriptDraws({0, 1, 1, 0, 1});
+    // A zombie step also draws its pitch and its start: two more draws.
+    fake::scriptDraws({0, 1, 1, 0, 0, 0, 1});
     EXPECT_EQ(heard([] { playStepAt(2, 3); }), " [step_lobby_0]") << "one's own step, even in the lobby";
     EXPECT_EQ(heard([] { playStepAt(2, 4); }), " [step_lobby_1@2,4]");
     isInMaison = true;
@@ -88,21 +89,21 @@ TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {
     // Listed far and near mixed; the player stands at (0, 0).
     for (int d : {200, 5, 100, 50, 10}) localZombies.push_back(ZombieClient{d, d, 0, "", true});
     // Draws of 1000ths: the zombie at 5 (chance 0.8) takes 0.8, the one at 10
-    // misses with 0.801, the one at 50 (chance 0.45) takes exactly 0.45.
-    fake::scriptDraws({800, 801, 450});
+    // misses with 0.801, the one at 50 (chance 0.45) takes exactly 0.45; each
+    // groan then draws its pitch.
+    fake::scriptDraws({800, 0, 801, 450, 0});
     EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), " [zombie_groan@5,0] [zombie_groan@50,0]");
     EXPECT_EQ(fake::drawsLeft(), 0u) << "only the three nearest draw";
 
-    fake::scriptDraws({0, 0, 0});
     fake::advance(899);
     EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), "");
     fake::advance(1);
-    fake::scriptDraws({801, 0, 451});
+    fake::scriptDraws({801, 0, 0, 451});
     EXPECT_EQ(heard([] { updateZombieAudio(0, 0); }), " [zombie_groan@10,0]");
 
     // Seen from elsewhere, the far ones are the nearest; beyond 80 tiles the chance is 0.2.
     fake::advance(900);
-    fake::scriptDraws({200, 201, 0});
+    fake::scriptDraws({200, 0, 201, 0, 0});
     EXPECT_EQ(heard([] { updateZombieAudio(300, 0); }), " [zombie_groan@200,0] [zombie_groan@50,0]");
 }
 
