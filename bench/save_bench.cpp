@@ -28,22 +28,18 @@ struct InTempFolder {
     }
 };
 
-const PlayerProfile kProfile{"Alice", sha256Hex("alice@example.fr"), sha256Hex("secret"), "F"};
-const std::vector<float> kVolumes(8, 0.75f);
+const SaveData kSave{{"Alice", sha256Hex("alice@example.fr"), sha256Hex("secret"), "F"}, 3, std::vector<float>(8, 0.75f)};
 
 void BM_WriteSave(benchmark::State& state) {
     InTempFolder here;
-    for (auto _ : state) benchmark::DoNotOptimize(writeSave(kProfile, 3, kVolumes));
+    for (auto _ : state) benchmark::DoNotOptimize(writeSave(kSave));
 }
 BENCHMARK(BM_WriteSave)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadSave(benchmark::State& state) {
     InTempFolder here;
-    writeSave(kProfile, 3, kVolumes);
-    PlayerProfile p;
-    int index = 1;
-    std::vector<float> volumes;
-    for (auto _ : state) benchmark::DoNotOptimize(loadSave(p, index, volumes));
+    writeSave(kSave);
+    for (auto _ : state) benchmark::DoNotOptimize(loadSave());
 }
 BENCHMARK(BM_LoadSave)->Unit(benchmark::kMicrosecond);
 

@@ -160,11 +160,8 @@ TEST_F(ClientTest, MusicChoiceAuditionsRestoresStoresAndKeepsPlayingBackInTheMen
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
     EXPECT_EQ(threeStarts, 1) << "the chosen music keeps playing, not restarted";
     EXPECT_EQ(threeState, platform::AUDIO_PLAYING);
-    PlayerProfile saved;
-    int savedMusic = 0;
-    std::vector<float> savedVolumes;
-    ASSERT_TRUE(loadSave(saved, savedMusic, savedVolumes));
-    EXPECT_EQ(savedMusic, 3);
+    ASSERT_TRUE(loadSave());
+    EXPECT_EQ(loadSave()->menuMusicIndex, 3);
 }
 
 TEST_F(ClientTest, StoredMenuMusicPlaysAtTheNextStart) {

@@ -34,18 +34,8 @@ void expectNear(const V& got, const V& want) {
     for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-6) << "channel " << i;
 }
 
-struct Save {
-    bool ok = false;
-    PlayerProfile profile;
-    int index = -1;
-    V volumes;
-};
-
-Save readSave() {
-    Save s;
-    s.ok = loadSave(s.profile, s.index, s.volumes);
-    return s;
-}
+// An unreadable save shows as menu music -1.
+SaveData readSave() { return loadSave().value_or(SaveData{{}, -1, {}}); }
 
 } // namespace
 
@@ -85,13 +75,13 @@ TEST_F(Volume, KeysChangeLevelsWithinRangeAndSpeakThem) {
 
 TEST_F(Volume, SavedListsFillChannelsInOrder) {
     const PlayerProfile alice{"Alice", "a@x.fr", "", "F"};
-    ASSERT_TRUE(writeSave(alice, 4, {0.5f, 0.25f, 1.5f}));
+    ASSERT_TRUE(writeSave({alice, 4, {0.5f, 0.25f, 1.5f}}));
     initVolumeManager();
     EXPECT_EQ(levels(), (V{0.5f, 0.25f, 1.5f, 1, 1, 1, 1, 1})) << "taken as stored";
 
     V ten;
     for (int i = 0; i < 10; ++i) ten.push_back(0.1f * static_cast<float>(i));
-    ASSERT_TRUE(writeSave(alice, 4, ten));
+    ASSERT_TRUE(writeSave({alice, 4, ten}));
     initVolumeManager();
     ten.resize(8);
     EXPECT_EQ(levels(), ten);
@@ -99,39 +89,38 @@ TEST_F(Volume, SavedListsFillChannelsInOrder) {
     // A change writes back exactly eight levels and keeps identity and music.
     adjustVolume(AudioChannel::MAP, +0.05f);
     ten[6] = 0.65f;
-    const Save s = readSave();
+    const SaveData s = readSave();
     expectNear(s.volumes, ten);
     EXPECT_EQ(s.profile.username, "Alice");
     EXPECT_EQ(s.profile.gender, "F");
-    EXPECT_EQ(s.index, 4);
+    EXPECT_EQ(s.menuMusicIndex, 4);
 
     // A save without volume lines leaves the defaults.
-    ASSERT_TRUE(writeSave(alice, 4, {}));
+    ASSERT_TRUE(writeSave({alice, 4, {}}));
     initVolumeManager();
     EXPECT_EQ(levels(), V(8, 1.0f));
 }
 
 TEST_F(Volume, MenuMusicChoiceIsLimitedAndSaved) {
     // Read from the save on first use, limited to the six musics.
-    ASSERT_TRUE(writeSave(PlayerProfile{"Alice", "a@x.fr", "h", "F"}, 9, {0.5f}));
+    ASSERT_TRUE(writeSave({{"Alice", "a@x.fr", "h", "F"}, 9, {0.5f}}));
     EXPECT_EQ(getMenuMusicIndex(), 6);
 
     setMenuMusicIndex(0);
     EXPECT_EQ(getMenuMusicIndex(), 1);
-    Save s = readSave();
-    EXPECT_EQ(s.index, 1);
+    SaveData s = readSave();
+    EXPECT_EQ(s.menuMusicIndex, 1);
     EXPECT_EQ(s.profile.username, "Alice");
     EXPECT_EQ(s.volumes, V{0.5f});
     setMenuMusicIndex(9);
     EXPECT_EQ(getMenuMusicIndex(), 6);
-    EXPECT_EQ(readSave().index, 6);
+    EXPECT_EQ(readSave().menuMusicIndex, 6);
 
     // With nothing readable, the choice is saved with an empty identity.
     std::remove("save.dat");
     setMenuMusicIndex(2);
     s = readSave();
-    ASSERT_TRUE(s.ok);
-    EXPECT_EQ(s.index, 2);
+    EXPECT_EQ(s.menuMusicIndex, 2);
     EXPECT_EQ(s.profile.username, "");
     EXPECT_EQ(s.profile.gender, "M");
     EXPECT_TRUE(s.volumes.empty());
