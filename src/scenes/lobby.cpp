@@ -57,7 +57,7 @@ void menuKeys(const KeyPass& p) {
         }
     }
     // The window gives typed characters only: Backspace on the name is a key.
-    if (currentLobbyState == LOBBY_CREATE_TEAM && platform::isKeyDown(VK_BACK)) {
+    if (lobbyMenu.state == LobbyState::CREATE_TEAM && platform::isKeyDown(VK_BACK)) {
         eraseTeamNameChar();
         lastActionTime = p.now;
     }
@@ -96,7 +96,7 @@ void walkingKeys(const KeyPass& p) {
 } // namespace
 
 void handleLobbyKeys(const KeyPass& p) {
-    if (currentLobbyState != LOBBY_CLOSED) menuKeys(p);
+    if (lobbyMenu.state != LobbyState::CLOSED) menuKeys(p);
     else walkingKeys(p);
 }
 

@@ -134,7 +134,7 @@ TEST_F(Online, LobbyChatsThenALeaderRetypesATakenTeamNameAndStartsTheGame) {
                                                        "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
                                                        "CREATE_TEAM:Les Élus2", "START_GAME"}));
     EXPECT_EQ(count("Radio. Tapez votre message puis Entrée."), 1u);
-    EXPECT_TRUE(isLeader);
+    EXPECT_TRUE(lobbyTeam.isLeader);
 }
 
 TEST_F(Online, MemberWalksPingsWaitsForTheLeaderAndLeaves) {
@@ -177,8 +177,8 @@ TEST_F(Online, MemberWalksPingsWaitsForTheLeaderAndLeaves) {
     EXPECT_EQ(sent[1], "MOVE:D");
     EXPECT_EQ(sent[2].rfind("PING:", 0), 0u);
     EXPECT_EQ(sent[3], "LEAVE_TEAM");
-    EXPECT_EQ(currentLobbyState, LOBBY_MAIN_MENU);
-    EXPECT_FALSE(hasTeam);
+    EXPECT_EQ(lobbyMenu.state, LobbyState::MAIN_MENU);
+    EXPECT_FALSE(lobbyTeam.hasTeam);
 }
 
 TEST_F(Online, UnreachableServerIsSaidAndTheListStaysOpen) {

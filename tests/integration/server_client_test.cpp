@@ -132,7 +132,7 @@ TEST_F(ClientWithServer, CreatesAnAccountWalksTheLobbyMakesATeamPlaysAndReadsThe
     EXPECT_TRUE(hears("Classement par round"));
     lobbyConfirm();
     EXPECT_TRUE(hears("Classement par round"));
-    EXPECT_EQ(currentLobbyState, LOBBY_RANKING_VIEW);
+    EXPECT_EQ(lobbyMenu.state, LobbyState::RANKING_VIEW);
     lobbyNavigate(1);
     EXPECT_TRUE(hears("1 : Zoé, round 1"));
 

@@ -180,7 +180,7 @@ TEST_F(Dispatch, LobbyMenuLeftOpenIsStillOpenOnReturn) {
     EXPECT_EQ(starts("music_lobby"), 2) << "each entry restarts the music";
     fake::advance(1000);
     EXPECT_FLOAT_EQ(music().volume, getFinalVolume(AudioChannel::AMBIANCE));
-    EXPECT_EQ(currentLobbyState, LOBBY_MAIN_MENU);
+    EXPECT_EQ(lobbyMenu.state, LobbyState::MAIN_MENU);
     passWith({VK_DOWN});
     EXPECT_EQ(fake::lastSpoken(), "Voir le classement");
 }
