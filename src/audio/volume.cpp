@@ -1,5 +1,6 @@
 #include "audio/volume.h"
 
+#include "base/wrap.h"
 #include "core/speech.h"
 #include "audio/game_audio.h"
 #include "audio/playback.h"
@@ -86,7 +87,7 @@ void adjustMasterChannel(float delta) {
 
 void cycleChannel(bool forward) {
     const int n = static_cast<int>(navOrder.size());
-    currentNavIdx = forward ? (currentNavIdx + 1) % n : (currentNavIdx - 1 + n) % n;
+    currentNavIdx = wrapIndex(currentNavIdx, forward ? 1 : -1, n);
     selectedChannel = navOrder[currentNavIdx];
     const auto it = audioChannels.find(selectedChannel);
     if (it != audioChannels.end()) say(it->second.label);

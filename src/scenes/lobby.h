@@ -15,6 +15,11 @@ void cleanupLobbyScene();
 
 // One keyboard poll of the lobby.
 void handleLobbyKeys(const KeyPass& pass);
+// The arrows, whatever the action gap says, once the move gap has passed: a
+// step per held arrow, or only the first with `onePerPass` (the lobby's way).
+void stepKeys(const KeyPass& pass, bool onePerPass);
+// The coordinates key, here and in the house: "x, y".
+void sayCoordinates();
 
 void onGotoLobby(FieldCursor& fields);
 void onLobbyJoin(FieldCursor& fields);

@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "base/utf8.h"
+#include "base/wrap.h"
 #include "core/save_file.h"
 #include "core/speech.h"
 #include "audio/playback.h"
@@ -193,7 +194,7 @@ void openLobbyMenu() {
 void lobbyNavigate(int delta) {
     const int32_t n = positionCount();
     if (n == 0) return;
-    lobbyMenu.selection = ((lobbyMenu.selection + delta) % n + n) % n;
+    lobbyMenu.selection = wrapIndex(lobbyMenu.selection, delta, n);
     playFlat("ui_nav");
     say(positionText());
 }
