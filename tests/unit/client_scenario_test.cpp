@@ -1,11 +1,9 @@
-// The offline client as a player hears it: intro, main menu, options, music choice.
+// The offline client as a player hears it: the main loop itself, the intro,
+// the main menu, the options and the music choice.
 #include "app/intro.h"
-#include "core/scene.h"
-#include "audio/volume.h"
 #include "client_test_support.h"
+#include "core/scene.h"
 #include "scenes/menu.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -15,6 +13,44 @@ const char* kSecond = "Pour survivre : écoutez, tirez, et courrez.";
 using Spoken = std::vector<std::string>;
 
 } // namespace
+
+TEST_F(ClientTest, MainLoopOpensItsWindowHandlesOneEventPerPassAndSleepsOnlyWhenIdle) {
+    bool openDuringLoop = false;
+    fake::at(50, [&] {
+        openDuringLoop = fake::windowOpen();
+        fake::pushText("abcdef");
+        fake::pushClose();
+    });
+    EXPECT_EQ(runClient(), 0);
+    EXPECT_TRUE(openDuringLoop);
+    EXPECT_EQ(fake::windowTitle(), "AshenRefuge 1.10.1");
+    EXPECT_FALSE(fake::windowOpen());
+    EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
+    // Frames at 0..50 ms, then the six characters and the close drain without any frame.
+    EXPECT_EQ(fake::sleepCount(), 5u);
+    // The window system is asked once before the loop and once after each frame.
+    EXPECT_EQ(fake::pumps(), 6u);
+    EXPECT_EQ(fake::now(), 50u);
+    EXPECT_EQ(fake::pendingEvents(), 0u);
+}
+
+TEST_F(ClientTest, QuitRequestWaitsForPendingEvents) {
+    fake::at(30, [] {
+        postQuit();
+        fake::pushText("xy");
+    });
+    EXPECT_EQ(runClient(), 0);
+    EXPECT_EQ(fake::pendingEvents(), 0u) << "events queued before the quit are still handled";
+    EXPECT_EQ(fake::now(), 30u);
+}
+
+TEST_F(ClientTest, NoWindowMeansAClearErrorAndFailureStatus) {
+    fake::failWindowCreation(true);
+    testing::internal::CaptureStderr();
+    EXPECT_NE(runClient(), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("fenêtre"), std::string::npos);
+    EXPECT_EQ(fake::sleepCount(), 0u);
+}
 
 TEST_F(ClientTest, ReturnSkipsWhatIsLeftOfTheIntro) {
     for (uint32_t at : {1000u, 3000u}) {
@@ -33,14 +69,14 @@ TEST_F(ClientTest, ReturnSkipsWhatIsLeftOfTheIntro) {
 
 TEST_F(ClientTest, IntroPlayedOutHandsOverWhenItsMusicEnds) {
     Spoken beforeEnd;
-    fake::at(kIntroMusicMs - 20, [&] { beforeEnd = fake::spoken(); });
+    fake::at(INTRO_MUSIC_MS - 20, [&] { beforeEnd = fake::spoken(); });
     bool fadedOut = false;
     int menuMusicStarts = 0;
-    fake::at(kIntroMusicMs + 1000, [&] {
+    fake::at(INTRO_MUSIC_MS + 1000, [&] {
         fadedOut = hIntro == 0 && !introFading;
         menuMusicStarts = starts("music_menu_1");
     });
-    closeAt(kIntroMusicMs + 1200);
+    closeAt(INTRO_MUSIC_MS + 1200);
     runClient();
     EXPECT_EQ(beforeEnd, (Spoken{kWelcome, kSecond}));
     EXPECT_EQ(fake::spoken(), (Spoken{kWelcome, kSecond, "Menu principal."}));

@@ -1,18 +1,12 @@
-// The game's sound events as the player hears them: weapon names turned into
-// sounds, the mystery box loop, footsteps, the zombie groans, the instant-kill
-// sound and the spoken mixer report.
-#include "core/local_player.h"
+// The game's sound events as the player hears them, beyond what the server's
+// messages make them play (incoming_test): weapon names cleaned, the mystery
+// box loop, the zombie groans, the instant-kill sound and the mixer report.
 #include "audio/game_audio.h"
 #include "audio/weapon_sounds.h"
-#include "audio_test_support.h"
-#include "world/doors.h"
-#include "world/game_sounds.h"
+#include "client_test_support.h"
 #include "world/world_state.h"
 #include "world/zombies.h"
 
-#include <gtest/gtest.h>
-
-using namespace audio_test;
 using fake::audio::playback;
 
 TEST(WeaponSounds, NamesAreCleanedOnlyWhereTheServerMayStray) {
@@ -63,24 +57,6 @@ TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
     playBoxWeaponSpawn("AK47", 1, 1);
     cleanupWeaponsAudio();
     EXPECT_EQ(playback(loop)->state, platform::AUDIO_STOPPED);
-}
-
-TEST(GameSounds, StepsImpactsAndTheWallFollowTheMap) {
-    startAudio();
-    localPlayer = {2, 3};
-    // A zombie step also draws its pitch and its start: two more draws.
-    fake::scriptDraws({0, 1, 1, 0, 0, 0, 1});
-    EXPECT_EQ(heard([] { playStepAt(2, 3); }), " [step_lobby_0]") << "one's own step, even in the lobby";
-    EXPECT_EQ(heard([] { playStepAt(2, 4); }), " [step_lobby_1@2,4]");
-    isInMaison = true;
-    EXPECT_EQ(heard([] { playStepAt(7, 4); }), " [step_maison_1@7,4]");
-    EXPECT_EQ(heard([] { playZombieStep(8, 8); }), " [step_zombie_1@8,8]");
-    EXPECT_EQ(heard([] { playZombieStep(8, 8); }), " [step_zombie_2@8,8]");
-    EXPECT_EQ(heard([] { playWallSound(); }), " [wall_maison@2,3]");
-    isInMaison = false;
-    EXPECT_EQ(heard([] { playWallSound(); }), " [wall_lobby@2,3]");
-    EXPECT_EQ(heard([] { playImpactSound("Couteau", true, 1, 2); }), " [death_walker@1,2]");
-    EXPECT_EQ(heard([] { playImpactSound("COUTEAU", false, 1, 2); }), " [impact_bullet@1,2]");
 }
 
 TEST(GameSounds, TheThreeNearestZombiesMayGroanEvery900Ms) {

@@ -1,26 +1,21 @@
 // The lobby's group menu as the player hears it: every menu with its wrap,
 // the team and ranking messages that move it, and the team name typed in it.
-#include "core/save_file.h"
+#include "client_test_support.h"
 #include "core/scene.h"
-#include "audio_test_support.h"
 #include "enet_test_server.h"
 #include "input/text_input.h"
 #include "net/connection.h"
 #include "scenes/lobby_menu.h"
-#include "temp_folder.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-using audio_test::heard;
 using Texts = std::vector<std::string>;
 
 class Lobby : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
-        audio_test::startAudio(50);
+        startAudio(50);
         SceneManager::currentScene = Scene::LOBBY;
         myProfile = PlayerProfile{"Alice", "alice@example.org", std::string(64, 'a'), "F"};
         ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
@@ -37,12 +32,6 @@ protected:
     static std::string up() { return heard([] { lobbyNavigate(-1); }); }
     static std::string confirm() { return heard(lobbyConfirm); }
     static std::string back() { return heard(lobbyBack); }
-
-    // The messages the server got, in order, NUL included.
-    std::vector<std::string> sent(size_t count) {
-        server.waitUntil([&] { return server.packets().size() >= count; }, 3000);
-        return server.packets();
-    }
 
     EnetTestServer server;
 };
@@ -61,7 +50,7 @@ TEST_F(Lobby, GroupAndRankingMenusWrapAndAskForTheRankings) {
     EXPECT_EQ(confirm(), "Récupération du classement par zombies tués... [ui_valid]");
     EXPECT_EQ(down(), "Classement par round [ui_nav]");
     EXPECT_EQ(confirm(), "Récupération du classement par round... [ui_valid]");
-    EXPECT_EQ(sent(3), (Texts{framed("REQ_RANKING:POINTS"), framed("REQ_RANKING:KILLS"), framed("REQ_RANKING:ROUND")}));
+    EXPECT_EQ(server.messages(3), (Texts{"REQ_RANKING:POINTS", "REQ_RANKING:KILLS", "REQ_RANKING:ROUND"}));
 
     // The answer opens the ranking view, read title first.
     EXPECT_EQ(message("RANKING:POINTS:1;Alice;3400|2;Bob;1200"), "Classement par points");
@@ -122,7 +111,7 @@ TEST_F(Lobby, JoiningATeamFromTheList) {
     EXPECT_EQ(lobbyMenu.state, LobbyState::JOIN_LIST);
     EXPECT_EQ(lobbyMenu.selection, 1);
     EXPECT_EQ(lobbyMenu.selectedTeamName, "Zombies Fous");
-    EXPECT_EQ(sent(3), (Texts{framed("GET_TEAMS"), framed("JOIN_TEAM:Les Rats"), framed("JOIN_TEAM:Zombies Fous")}));
+    EXPECT_EQ(server.messages(3), (Texts{"GET_TEAMS", "JOIN_TEAM:Les Rats", "JOIN_TEAM:Zombies Fous"}));
 
     EXPECT_EQ(message("TEAM_LIST:"), "Liste des équipes. Aucune équipe.");
     EXPECT_EQ(down(), "Retour [ui_nav]");
@@ -169,7 +158,7 @@ TEST_F(Lobby, OwnTeamAsMemberAndAsLeader) {
     EXPECT_EQ(confirm(), "Lancement... [ui_valid]");
     EXPECT_EQ(message("TEAM_DESTROYED"), "L'equipe a ete dissoute.");
     EXPECT_FALSE(lobbyTeam.isLeader || lobbyTeam.hasTeam);
-    EXPECT_EQ(sent(3), (Texts{framed("LEAVE_TEAM"), framed("DESTROY_TEAM"), framed("START_GAME")}));
+    EXPECT_EQ(server.messages(3), (Texts{"LEAVE_TEAM", "DESTROY_TEAM", "START_GAME"}));
 }
 
 TEST_F(Lobby, TeamNameFromTheEntryThenTypedInTheLobby) {
@@ -201,5 +190,5 @@ TEST_F(Lobby, TeamNameFromTheEntryThenTypedInTheLobby) {
     EXPECT_EQ(heard(TextInput::submit), "Création de l'équipe  Zoé [ui_keyEnter]");
     lobbyBack();
     EXPECT_EQ(fake::lastSpoken(), "Créer une équipe");
-    EXPECT_EQ(sent(2), (Texts{framed("CREATE_TEAM:é"), framed("CREATE_TEAM: Zoé")}));
+    EXPECT_EQ(server.messages(2), (Texts{"CREATE_TEAM:é", "CREATE_TEAM: Zoé"}));
 }

@@ -1,10 +1,7 @@
 // The registry: where sound files are looked for, what a failed load leaves
 // behind, and that nothing stays loaded after shut-down.
-#include "audio_test_support.h"
+#include "client_test_support.h"
 
-#include <gtest/gtest.h>
-
-using namespace audio_test;
 using fake::audio::callsTo;
 using fake::audio::playback;
 
