@@ -182,9 +182,9 @@ TEST_F(FirstGame, ANewPlayersAccountTeamAndGameToItsEndThenTheRankings) {
     script = {
         {"Menu principal", [] { tap(VK_RETURN, 30, 300); }}, // "Créer un compte"
         {"Choisis un pseudo", [] { type("Alice"); }},
-        {"Email du compte", [] { type("alice@example.org"); }},
+        {"Email du compte", [] { type("  Alice@Example.ORG "); }},
         {"Mot de passe du compte", [] { type("mot de passe"); }},
-        {"Choisissez le sexe", [] { tap(VK_RETURN, 30, 300); }},
+        {"Choisissez le sexe", [] { tap(VK_RIGHT, 30, 300); tap(VK_RETURN, 30, 600); }}, // "Féminin"
         // A password changed elsewhere: the stored hash is refused, and then asked for once.
         {"Compte créé et enregistré.", [] { myProfile.passHash = sha256Hex("ancien"); tap(VK_RETURN, 30, 300); }},
         {"Sélection du serveur. Serveur Principal", [] { tap(VK_RETURN, 30, 300); }},
@@ -235,6 +235,12 @@ TEST_F(FirstGame, ANewPlayersAccountTeamAndGameToItsEndThenTheRankings) {
     EXPECT_EQ(stats.rfind("Partie terminée au round 2. Alice : 6 zombies tués", 0), 0u) << stats;
     EXPECT_EQ(lobbyArrivals, 2) << "back in the lobby after the game";
     EXPECT_FALSE(isLocalDead());
+    // Only hashes are kept: of the trimmed, lower-cased address and of the password.
+    const PlayerProfile saved = loadIdentity();
+    EXPECT_EQ(saved.email, sha256Hex("alice@example.org"));
+    EXPECT_EQ(saved.passHash, sha256Hex("mot de passe"));
+    EXPECT_EQ(saved.gender, "F");
+    EXPECT_EQ(readFile("save.dat").find("mot de passe"), std::string::npos);
 
     // The log names connections, refusals and logins, never an address.
     std::string log;
