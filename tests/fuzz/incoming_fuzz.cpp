@@ -9,11 +9,6 @@
 #include "fuzz_support.h"
 #include "net/connection.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input = asText(data, size);
     const size_t firstBreak = input.find('\n');

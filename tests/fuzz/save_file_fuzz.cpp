@@ -5,14 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include <unistd.h>
 
 namespace {
-
-void writeFile(const char* name, const std::string& content) { std::ofstream(name, std::ios::binary) << content; }
 
 // The writer drops carriage returns from fields: a line break inside one
 // would shift the lines after it.
@@ -22,11 +18,6 @@ std::string withoutCr(std::string field) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterScratchFolder();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input = asText(data, size);
