@@ -1,7 +1,9 @@
 // save.dat: what is written, what loads back, the migration of the older
 // files, and what survives a failed write.
-#include "core/save_file.h"
+#include "app/app.h"
+#include "audio/volume.h"
 #include "base/sha256.h"
+#include "core/save_file.h"
 #include "temp_folder.h"
 
 #include <algorithm>
@@ -18,6 +20,10 @@ namespace {
 
 class SaveFile : public TempFolder {
 protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        resetClientForTests();
+    }
     // The contents of the save.dat.old-<seconds> files, oldest name first.
     static std::vector<std::string> setAside() {
         std::vector<std::string> names;
@@ -149,7 +155,9 @@ TEST_F(SaveFile, LegacyFilesAreMigratedAndNeverChanged) {
     EXPECT_EQ(setAside(), std::vector<std::string>{"AR_SAVE_V2\nSomeone\n"});
 }
 
-TEST_F(SaveFile, IdentityAccessorsKeepTheRestOfTheSave) {
+// The identity, the menu music and the volume levels are saved by three
+// writers; each keeps the others' sections, or writes their defaults.
+TEST_F(SaveFile, EachWriterKeepsTheRestOfTheSave) {
     EXPECT_FALSE(hasIdentity());
     EXPECT_EQ(fields(loadIdentity()), "|||");
     myProfile = {"stale", "stale@x.fr", "stale", "F"};
@@ -161,11 +169,21 @@ TEST_F(SaveFile, IdentityAccessorsKeepTheRestOfTheSave) {
     EXPECT_EQ(load(), "Bob|bob@x.fr|" + kHash + "|M|4|0.5 0.25");
     initIdentity();
     EXPECT_EQ(fields(myProfile), "Bob|bob@x.fr|" + kHash + "|M");
+    setMenuMusicIndex(9);
+    EXPECT_EQ(load(), "Bob|bob@x.fr|" + kHash + "|M|6|0.5 0.25") << "limited to the six musics";
+    adjustVolume(AudioChannel::MAP, -0.5f);
+    EXPECT_EQ(load(), "Bob|bob@x.fr|" + kHash + "|M|6|1 1 1 1 1 1 0.5 1") << "all eight levels";
 
-    // With nothing saved, the identity is written with the defaults.
+    // With nothing saved, each writes the defaults for the rest.
     fs::remove("save.dat");
     ASSERT_TRUE(saveIdentity({"Eve", "eve@x.fr", "", "F"}));
     EXPECT_EQ(load(), "Eve|eve@x.fr||F|1|");
+    fs::remove("save.dat");
+    setMenuMusicIndex(2);
+    EXPECT_EQ(load(), "|||M|2|");
+    fs::remove("save.dat");
+    adjustVolume(AudioChannel::MASTER, -0.5f);
+    EXPECT_EQ(load(), "||||1|0.5 1 1 1 1 1 0.5 1");
 }
 
 TEST_F(SaveFile, AFailedWriteLeavesThePreviousSaveIntact) {
