@@ -89,6 +89,7 @@ void resetClientForTests() {
     resetMenuState();
     resetAccountFlow();
     resetExitConfirmation();
+    resetLobbyTeam();
     resetLobbyMenu();
     resetMapElementsMenu();
     resetDoors();

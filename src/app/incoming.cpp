@@ -4,8 +4,7 @@
 #include "core/speech.h"
 #include "audio/playback.h"
 #include "net/connection.h"
-#include "protocol/fields.h"
-#include "protocol/keywords.h"
+#include "protocol/wire.h"
 #include "scenes/account.h"
 #include "scenes/chat.h"
 #include "scenes/lobby.h"
@@ -28,105 +27,91 @@ void onPlaySound(FieldCursor& f) { playSound(readRest(f), -1, -1); }
 
 // --- dispatch
 
-enum class Match { PREFIX, EXACT };
-
 struct Row {
-    std::string_view keyword;
-    Match match;
-    void (*handle)(FieldCursor&); // null: known, handled elsewhere or not yet
+    Keyword keyword;
+    void (*handle)(FieldCursor&);
+    KeywordMatch match = KeywordMatch::STANDARD;
 };
 
 // Tried in this order; the first match takes the message.
 const Row kRows[] = {
-    {MSG_SAY, Match::PREFIX, onSay},
-    {MSG_PLAY_SOUND, Match::PREFIX, onPlaySound},
-    {MSG_SECOND_CHANCE_READY, Match::EXACT, onSecondChanceReady},
-    {MSG_CHAT_RADIO_FROM, Match::PREFIX, onChatRadio},
-    {MSG_CHAT_TEAM_FROM, Match::PREFIX, onChatTeam},
-    {MSG_CHAT_MP_FROM, Match::PREFIX, onChatMpFrom},
-    {MSG_CHAT_MP_TO, Match::PREFIX, onChatMpTo},
-    {MSG_AUTH_OK, Match::EXACT, onAuthOk},
-    {MSG_AUTH_FAIL, Match::PREFIX, onAuthFail},
-    {MSG_REGISTER_OK, Match::PREFIX, onRegisterOk}, // the one keyword without ':' taken as a prefix
-    {MSG_REGISTER_FAIL, Match::PREFIX, onRegisterFail},
-    {MSG_USERNAME_OK, Match::PREFIX, onUsernameOk},
-    {MSG_USERNAME_FAIL, Match::PREFIX, onUsernameFail},
-    {MSG_LOBBY_JOIN, Match::PREFIX, onLobbyJoin},
-    {MSG_LOBBY_LEFT, Match::PREFIX, onLobbyLeft},
-    {MSG_PLAYERS_LIST, Match::PREFIX, onPlayersList},
-    {MSG_UPTIME, Match::PREFIX, onUptime},
-    {MSG_PONG, Match::PREFIX, onPong},
-    {MSG_START_MAISON, Match::EXACT, onStartMaison},
-    {MSG_GOTO_LOBBY, Match::EXACT, onGotoLobby},
-    {MSG_POS, Match::PREFIX, onPos},
-    {MSG_REMOTE_MOVE, Match::PREFIX, onRemoteMove},
-    {MSG_GAME_OVER_SIGNAL, Match::EXACT, onGameOverSignal},
-    {MSG_STATS, Match::PREFIX, onStats},
-    {MSG_PLAYER_DOWN, Match::PREFIX, onPlayerDown},
-    {MSG_YOU_DIED, Match::EXACT, onYouDied},
-    {MSG_REVIVED, Match::EXACT, onRevived},
-    {MSG_POTION_BOUGHT, Match::EXACT, onPotionBought},
-    {MSG_SHOOT_OK, Match::PREFIX, onShootOk},
-    {MSG_REMOTE_SHOOT, Match::PREFIX, onRemoteShoot},
-    {MSG_SHOOT_FAIL, Match::PREFIX, onShootFail},
-    {MSG_RELOAD_OK, Match::PREFIX, onReloadOk},
-    {MSG_SWITCH_OK, Match::PREFIX, onSwitchOk},
-    {MSG_AMMO_MSG, Match::PREFIX, onAmmoMsg},
-    {MSG_HEALTH_MSG, Match::PREFIX, onHealthMsg},
-    {MSG_WALL, Match::EXACT, onWall},
-    {MSG_DOOR_CLOSED, Match::PREFIX, onDoorClosed},
-    {MSG_DOOR_OPENED, Match::PREFIX, onDoorOpened},
-    {MSG_EPEE_PICKUP_OK, Match::EXACT, onEpeePickupOk},
-    {MSG_BOX_OPENING_START, Match::PREFIX, onBoxOpeningStart},
-    {MSG_BOX_SPAWN, Match::PREFIX, onBoxSpawn},
-    {MSG_BOX_DESPAWN, Match::EXACT, onBoxDespawn},
-    {MSG_BOX_HIDDEN, Match::PREFIX, onBoxHidden},
-    {MSG_BOX_READY, Match::PREFIX, onBoxReady},
-    {MSG_BOX_PICKUP_OK, Match::PREFIX, onBoxPickupOk},
-    {MSG_BOX_TELEPORT, Match::PREFIX, onBoxTeleport},
-    {MSG_ROUND_START, Match::PREFIX, onRoundStart},
-    {MSG_ROUND_END_KILLS, Match::PREFIX, onRoundEndKills},
-    {MSG_ROUND_END, Match::EXACT, onRoundEnd},
-    {MSG_Z_SPAWN, Match::PREFIX, onZSpawn},
-    {MSG_Z_POS, Match::PREFIX, onZPos},
-    {MSG_Z_HIT, Match::PREFIX, onZHit},
-    {MSG_Z_DIE, Match::PREFIX, onZDie},
-    {MSG_PLAYER_HIT, Match::PREFIX, onPlayerHit},
-    {MSG_RANKING, Match::PREFIX, onRanking},
-    {MSG_TEAM_LIST, Match::PREFIX, onTeamList},
-    {MSG_TEAM_OK, Match::PREFIX, onTeamJoined},
-    {MSG_TEAM_JOIN_OK, Match::PREFIX, onTeamJoined},
-    {MSG_TEAM_FULL, Match::EXACT, onTeamFull},
-    {MSG_TEAM_DESTROYED, Match::EXACT, onTeamDestroyed},
-    {MSG_LEFT_TEAM, Match::EXACT, onLeftTeam},
-    {MSG_TEAM_MEMBERS, Match::PREFIX, onTeamMembers},
-    {MSG_BONUS_MAX_AMMO, Match::EXACT, onBonusMaxAmmo},
-    {MSG_BONUS_DOUBLE_POINTS_START, Match::EXACT, onBonusDoublePointsStart},
-    {MSG_BONUS_DOUBLE_POINTS_END, Match::EXACT, onBonusDoublePointsEnd},
-    {MSG_BONUS_INSTANT_KILL_START, Match::EXACT, onBonusInstantKillStart},
+    {MSG_SAY, onSay},
+    {MSG_PLAY_SOUND, onPlaySound},
+    {MSG_SECOND_CHANCE_READY, onSecondChanceReady},
+    {MSG_CHAT_RADIO_FROM, onChatRadio},
+    {MSG_CHAT_TEAM_FROM, onChatTeam},
+    {MSG_CHAT_MP_FROM, onChatMpFrom},
+    {MSG_CHAT_MP_TO, onChatMpTo},
+    {MSG_AUTH_OK, onAuthOk},
+    {MSG_AUTH_FAIL, onAuthFail},
+    {MSG_REGISTER_OK, onRegisterOk, KeywordMatch::PREFIX}, // the one keyword without ':' taken as a prefix
+    {MSG_REGISTER_FAIL, onRegisterFail},
+    {MSG_USERNAME_OK, onUsernameOk},
+    {MSG_USERNAME_FAIL, onUsernameFail},
+    {MSG_LOBBY_JOIN, onLobbyJoin},
+    {MSG_LOBBY_LEFT, onLobbyLeft},
+    {MSG_PLAYERS_LIST, onPlayersList},
+    {MSG_UPTIME, onUptime},
+    {MSG_PONG, onPong},
+    {MSG_START_MAISON, onStartMaison},
+    {MSG_GOTO_LOBBY, onGotoLobby},
+    {MSG_POS, onPos},
+    {MSG_REMOTE_MOVE, onRemoteMove},
+    {MSG_GAME_OVER_SIGNAL, onGameOverSignal},
+    {MSG_STATS, onStats},
+    {MSG_PLAYER_DOWN, onPlayerDown},
+    {MSG_YOU_DIED, onYouDied},
+    {MSG_REVIVED, onRevived},
+    {MSG_POTION_BOUGHT, onPotionBought},
+    {MSG_SHOOT_OK, onShootOk},
+    {MSG_REMOTE_SHOOT, onRemoteShoot},
+    {MSG_SHOOT_FAIL, onShootFail},
+    {MSG_RELOAD_OK, onReloadOk},
+    {MSG_SWITCH_OK, onSwitchOk},
+    {MSG_AMMO_MSG, onAmmoMsg},
+    {MSG_HEALTH_MSG, onHealthMsg},
+    {MSG_WALL, onWall},
+    {MSG_DOOR_CLOSED, onDoorClosed},
+    {MSG_DOOR_OPENED, onDoorOpened},
+    {MSG_EPEE_PICKUP_OK, onEpeePickupOk},
+    {MSG_BOX_OPENING_START, onBoxOpeningStart},
+    {MSG_BOX_SPAWN, onBoxSpawn},
+    {MSG_BOX_DESPAWN, onBoxDespawn},
+    {MSG_BOX_HIDDEN, onBoxHidden},
+    {MSG_BOX_READY, onBoxReady},
+    {MSG_BOX_PICKUP_OK, onBoxPickupOk},
+    {MSG_BOX_TELEPORT, onBoxTeleport},
+    {MSG_ROUND_START, onRoundStart},
+    {MSG_ROUND_END_KILLS, onRoundEndKills},
+    {MSG_ROUND_END, onRoundEnd},
+    {MSG_Z_SPAWN, onZSpawn},
+    {MSG_Z_POS, onZPos},
+    {MSG_Z_HIT, onZHit},
+    {MSG_Z_DIE, onZDie},
+    {MSG_PLAYER_HIT, onPlayerHit},
+    {MSG_RANKING, onRanking},
+    {MSG_TEAM_LIST, onTeamList},
+    {MSG_TEAM_OK, onTeamJoined},
+    {MSG_TEAM_JOIN_OK, onTeamJoined},
+    {MSG_TEAM_FULL, onTeamFull},
+    {MSG_TEAM_DESTROYED, onTeamDestroyed},
+    {MSG_LEFT_TEAM, onLeftTeam},
+    {MSG_TEAM_MEMBERS, onTeamMembers},
+    {MSG_BONUS_MAX_AMMO, onBonusMaxAmmo},
+    {MSG_BONUS_DOUBLE_POINTS_START, onBonusDoublePointsStart},
+    {MSG_BONUS_DOUBLE_POINTS_END, onBonusDoublePointsEnd},
+    {MSG_BONUS_INSTANT_KILL_START, onBonusInstantKillStart},
 };
-
-bool matches(const Row& row, std::string_view message) {
-    bool prefix = message.substr(0, row.keyword.size()) == row.keyword;
-    switch (row.match) {
-    case Match::PREFIX: return prefix;
-    case Match::EXACT: return message == row.keyword;
-    }
-    return false;
-}
 
 } // namespace
 
-void handleIncomingPacket(const std::string& text) {
+void handleIncomingPacket(const std::string& bytes) {
     try {
-        std::string_view message(text);
-        message = message.substr(0, message.find('\0'));
+        const std::string_view message = packetMessage(bytes);
         for (const Row& row : kRows) {
-            if (!matches(row, message)) continue;
-            if (row.handle) {
-                FieldCursor fields = fieldsAfter(message, row.keyword.size());
-                row.handle(fields);
-            }
+            if (!matchesKeyword(message, row.keyword, row.match)) continue;
+            FieldCursor fields = fieldsAfter(message, row.keyword);
+            row.handle(fields);
             return;
         }
     } catch (...) {

@@ -6,11 +6,9 @@
 #include "core/speech.h"
 #include "audio/game_audio.h"
 #include "audio/volume.h"
-#include "input/key_bindings.h"
 #include "input/key_pass.h"
 #include "input/text_input.h"
 #include "platform/clock.h"
-#include "platform/keyboard.h"
 #include "scenes/exit_confirm.h"
 #include "scenes/lobby.h"
 #include "scenes/maison.h"
@@ -18,56 +16,34 @@
 
 namespace {
 
-bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
-
 // Volume keys and the mixer report work in every scene; each held key acts.
 void globalKeys(const KeyPass& p) {
     if (!p.canAct) return;
-    struct VolumeKey {
-        const char* action;
-        void (*run)();
-    };
-    static const VolumeKey kKeys[] = {
-        {"VOL_CH_DOWN", [] { adjustSelectedChannel(-0.05f); }},
-        {"VOL_CH_UP", [] { adjustSelectedChannel(+0.05f); }},
-        {"VOL_CH_PREV", [] { cycleChannel(false); }},
-        {"VOL_CH_NEXT", [] { cycleChannel(true); }},
-        {"VOL_MASTER_UP", [] { adjustMasterChannel(+0.05f); }},
-        {"VOL_MASTER_DOWN", [] { adjustMasterChannel(-0.05f); }},
-        {"AUDIO_DEBUG", speakAudioDebug},
-    };
-    for (const VolumeKey& key : kKeys) {
-        if (pressed(key.action)) {
-            key.run();
-            lastActionTime = p.now;
-        }
-    }
+    actOnKey(p, pressed("VOL_CH_DOWN"), [] { adjustSelectedChannel(-0.05f); });
+    actOnKey(p, pressed("VOL_CH_UP"), [] { adjustSelectedChannel(+0.05f); });
+    actOnKey(p, pressed("VOL_CH_PREV"), [] { cycleChannel(false); });
+    actOnKey(p, pressed("VOL_CH_NEXT"), [] { cycleChannel(true); });
+    actOnKey(p, pressed("VOL_MASTER_UP"), [] { adjustMasterChannel(+0.05f); });
+    actOnKey(p, pressed("VOL_MASTER_DOWN"), [] { adjustMasterChannel(-0.05f); });
+    actOnKey(p, pressed("AUDIO_DEBUG"), speakAudioDebug);
 }
 
-// True when a history key acted, which ends the pass.
+// True when a history key acted, which ends the pass; the first held one only.
 bool historyKeys(const KeyPass& p) {
-    if (!p.canAct) return false;
-    if (pressed("HISTORY_CAT_PREV")) historyCycleCategory(false);
-    else if (pressed("HISTORY_CAT_NEXT")) historyCycleCategory(true);
-    else if (pressed("HISTORY_PREV")) historyNavigate(false);
-    else if (pressed("HISTORY_NEXT")) historyNavigate(true);
-    else return false;
-    lastActionTime = p.now;
-    return true;
+    return p.canAct && (actOnKey(p, pressed("HISTORY_CAT_PREV"), [] { historyCycleCategory(false); }) ||
+                        actOnKey(p, pressed("HISTORY_CAT_NEXT"), [] { historyCycleCategory(true); }) ||
+                        actOnKey(p, pressed("HISTORY_PREV"), [] { historyNavigate(false); }) ||
+                        actOnKey(p, pressed("HISTORY_NEXT"), [] { historyNavigate(true); }));
 }
 
-// While an entry is open it takes every key, the volume keys included.
+// While an entry is open it takes every key, the volume keys included; the
+// first held editing key only.
 void textEntryKeys(const KeyPass& p) {
     if (!p.canAct) return;
     static const int kEditingKeys[] = {VK_ESCAPE, VK_RETURN, VK_LEFT, VK_RIGHT, VK_UP,
                                        VK_DOWN,   VK_BACK,   VK_DELETE, VK_HOME, VK_END};
-    for (int vk : kEditingKeys) {
-        if (platform::isKeyDown(vk)) {
-            TextInput::handleKey(vk);
-            lastActionTime = p.now;
-            return;
-        }
-    }
+    for (int vk : kEditingKeys)
+        if (actOnKey(p, held(vk), [vk] { TextInput::handleKey(vk); })) return;
 }
 
 } // namespace
@@ -76,7 +52,7 @@ void updateInputs() {
     KeyPass p;
     p.now = platform::tickCount();
     p.canAct = ticksSince(p.now, lastActionTime) > ACTION_GAP_MS;
-    p.moveGapMs = platform::isKeyDown(VK_SHIFT) ? MOVE_GAP_RUN_MS : MOVE_GAP_MS;
+    p.moveGapMs = held(VK_SHIFT) ? MOVE_GAP_RUN_MS : MOVE_GAP_MS;
 
     if (TextInput::isActive()) {
         textEntryKeys(p);

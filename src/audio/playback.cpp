@@ -5,6 +5,7 @@
 #include "audio/ducking.h"
 #include "audio/sound_registry.h"
 #include "platform/audio_device.h"
+#include "platform/random.h"
 
 #include <algorithm>
 #include <cmath>
@@ -129,7 +130,7 @@ void playSample(const std::string& name, const SoundAsset& asset, AudioBus bus, 
     if (isZombieStep(name) || name == "zombie_groan") {
         float rate = 0.0f;
         if (platform::channelGetAttribute(h, platform::AUDIO_ATTRIB_FREQ, &rate) && rate > 0.0f) {
-            const int r = std::rand() % 1001;
+            const int r = platform::randomInt() % 1001;
             platform::channelSetAttribute(h, platform::AUDIO_ATTRIB_FREQ, rate * (0.97f + 0.06f * float(r) / 1000.0f));
         }
     }
@@ -142,7 +143,7 @@ void playSample(const std::string& name, const SoundAsset& asset, AudioBus bus, 
     if (isZombieStep(name)) {
         const uint64_t length = platform::channelGetLength(h);
         if (length != 0 && length != platform::AUDIO_ERROR_LENGTH) {
-            const int q = std::rand() % 100;
+            const int q = platform::randomInt() % 100;
             const double offset = double(length) * (q / 100.0) * 0.15;
             platform::channelSetPosition(h, static_cast<uint64_t>(offset));
         }

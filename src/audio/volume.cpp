@@ -1,5 +1,6 @@
 #include "audio/volume.h"
 
+#include "base/wrap.h"
 #include "core/speech.h"
 #include "audio/game_audio.h"
 #include "audio/playback.h"
@@ -86,41 +87,32 @@ void adjustMasterChannel(float delta) {
 
 void cycleChannel(bool forward) {
     const int n = static_cast<int>(navOrder.size());
-    currentNavIdx = forward ? (currentNavIdx + 1) % n : (currentNavIdx - 1 + n) % n;
+    currentNavIdx = wrapIndex(currentNavIdx, forward ? 1 : -1, n);
     selectedChannel = navOrder[currentNavIdx];
     const auto it = audioChannels.find(selectedChannel);
     if (it != audioChannels.end()) say(it->second.label);
 }
 
 bool saveVolumes() {
-    PlayerProfile profile;
-    int menuMusic = 1;
-    std::vector<float> volumes;
-    ensureSaveLoaded(profile, menuMusic, volumes);
-    volumes.clear();
-    for (int i = 0; i < CHANNEL_COUNT; ++i) volumes.push_back(levelOf(static_cast<AudioChannel>(i)));
-    return writeSave(profile, menuMusic, volumes);
+    SaveData save = ensureSaveLoaded().value_or(SaveData{});
+    save.volumes.clear();
+    for (int i = 0; i < CHANNEL_COUNT; ++i) save.volumes.push_back(levelOf(static_cast<AudioChannel>(i)));
+    return writeSave(save);
 }
 
 bool loadVolumes() {
-    PlayerProfile profile;
-    int menuMusic = 1;
-    std::vector<float> volumes;
-    if (!ensureSaveLoaded(profile, menuMusic, volumes) || volumes.empty()) return false;
-    const size_t count = std::min(volumes.size(), static_cast<size_t>(CHANNEL_COUNT));
-    for (size_t i = 0; i < count; ++i) audioChannels[static_cast<AudioChannel>(i)].volume = volumes[i];
+    const std::optional<SaveData> save = ensureSaveLoaded();
+    if (!save || save->volumes.empty()) return false;
+    const size_t count = std::min(save->volumes.size(), static_cast<size_t>(CHANNEL_COUNT));
+    for (size_t i = 0; i < count; ++i) audioChannels[static_cast<AudioChannel>(i)].volume = save->volumes[i];
     return true;
 }
 
 void initMenuMusicManager() {
     if (g_inited) return;
     g_inited = true;
-    g_menuMusicIdx = 1;
-    PlayerProfile profile;
-    int stored = 1;
-    std::vector<float> volumes;
-    if (ensureSaveLoaded(profile, stored, volumes)) g_menuMusicIdx = stored;
-    g_menuMusicIdx = std::clamp(g_menuMusicIdx, MENU_MUSIC_MIN, MENU_MUSIC_MAX);
+    const std::optional<SaveData> save = ensureSaveLoaded();
+    g_menuMusicIdx = std::clamp(save ? save->menuMusicIndex : 1, MENU_MUSIC_MIN, MENU_MUSIC_MAX);
 }
 
 int getMenuMusicIndex() {
@@ -131,15 +123,11 @@ int getMenuMusicIndex() {
 void setMenuMusicIndex(int index) {
     initMenuMusicManager();
     g_menuMusicIdx = std::clamp(index, MENU_MUSIC_MIN, MENU_MUSIC_MAX);
-    PlayerProfile profile;
-    int stored = 1;
-    std::vector<float> volumes;
-    if (!ensureSaveLoaded(profile, stored, volumes)) {
-        profile = PlayerProfile{};
-        profile.gender = "M";
-        volumes.clear();
-    }
-    writeSave(profile, g_menuMusicIdx, volumes);
+    SaveData save;
+    if (std::optional<SaveData> loaded = ensureSaveLoaded()) save = std::move(*loaded);
+    else save.profile.gender = "M";
+    save.menuMusicIndex = g_menuMusicIdx;
+    writeSave(save);
 }
 
 const char* getMenuMusicEventId() {

@@ -68,16 +68,16 @@ std::string oneLine(const std::string& field) {
     return out;
 }
 
-std::string formatSave(const PlayerProfile& profile, int menuMusicIndex, const std::vector<float>& volumes) {
+std::string formatSave(const SaveData& save) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
     out << SAVE_HEADER << SAVE_VERSION << '\n';
-    out << oneLine(profile.username) << '\n';
-    out << oneLine(profile.email) << '\n';
-    out << oneLine(profile.passHash) << '\n';
-    out << oneLine(profile.gender) << '\n';
-    out << menuMusicIndex << '\n';
-    for (float v : volumes) out << v << '\n';
+    out << oneLine(save.profile.username) << '\n';
+    out << oneLine(save.profile.email) << '\n';
+    out << oneLine(save.profile.passHash) << '\n';
+    out << oneLine(save.profile.gender) << '\n';
+    out << save.menuMusicIndex << '\n';
+    for (float v : save.volumes) out << v << '\n';
     return out.str();
 }
 
@@ -111,10 +111,7 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
 bool setAsideUnloadableSave() {
     struct stat info;
     if (::lstat(SAVE_FILE, &info) != 0) return errno == ENOENT;
-    PlayerProfile profile;
-    int index = 1;
-    std::vector<float> volumes;
-    if (loadSave(profile, index, volumes)) return true;
+    if (loadSave()) return true;
     const std::string aside = std::string(SAVE_FILE) + ".old-" + std::to_string(std::time(nullptr));
     for (int n = 1; n <= 100; ++n) {
         if (renameNoReplace(SAVE_FILE, n == 1 ? aside : aside + "-" + std::to_string(n))) return true;
@@ -168,42 +165,36 @@ bool _ar_loadLegacyVolumes(std::vector<float>& volumes) {
 
 } // namespace
 
-bool loadSave(PlayerProfile& profile, int& menuMusicIndex, std::vector<float>& volumes) {
+std::optional<SaveData> loadSave() {
     std::ifstream in(SAVE_FILE, std::ios::binary);
-    if (!in.is_open()) return false;
+    if (!in.is_open()) return std::nullopt;
 
     const std::string header = _ar_safeReadLine(in);
-    if (header.compare(0, SAVE_HEADER_LEN, SAVE_HEADER) != 0) return false;
+    if (header.compare(0, SAVE_HEADER_LEN, SAVE_HEADER) != 0) return std::nullopt;
     int version = 0;
-    if (!parseInt(header.substr(SAVE_HEADER_LEN), version) || version != SAVE_VERSION) return false;
+    if (!parseInt(header.substr(SAVE_HEADER_LEN), version) || version != SAVE_VERSION) return std::nullopt;
 
     // Missing lines read as empty, so a truncated file still loads.
-    PlayerProfile read;
-    read.username = _ar_safeReadLine(in);
-    read.email = _ar_safeReadLine(in);
-    read.passHash = _ar_safeReadLine(in);
-    read.gender = _ar_safeReadLine(in);
-    int index = 1;
-    if (!parseInt(_ar_safeReadLine(in), index)) index = 1;
+    SaveData save;
+    save.profile.username = _ar_safeReadLine(in);
+    save.profile.email = _ar_safeReadLine(in);
+    save.profile.passHash = _ar_safeReadLine(in);
+    save.profile.gender = _ar_safeReadLine(in);
+    parseInt(_ar_safeReadLine(in), save.menuMusicIndex); // stays 1 when it does not parse
 
-    std::vector<float> levels;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         float v = 0.0f;
-        if (!line.empty() && parseFloat(line, v)) levels.push_back(v);
+        if (!line.empty() && parseFloat(line, v)) save.volumes.push_back(v);
     }
     // A disk error is not a truncation: what was read may lack the identity.
-    if (in.bad()) return false;
-
-    profile = std::move(read);
-    menuMusicIndex = index;
-    volumes = std::move(levels);
-    return true;
+    if (in.bad()) return std::nullopt;
+    return save;
 }
 
-bool writeSave(const PlayerProfile& profile, int menuMusicIndex, const std::vector<float>& volumes) {
-    const std::string content = formatSave(profile, menuMusicIndex, volumes);
+bool writeSave(const SaveData& save) {
+    const std::string content = formatSave(save);
     if (!setAsideUnloadableSave()) return false;
 
     // A fresh file every time: a leftover from a crash, or a link planted in
@@ -221,44 +212,35 @@ bool writeSave(const PlayerProfile& profile, int menuMusicIndex, const std::vect
     return true;
 }
 
-bool ensureSaveLoaded(PlayerProfile& profile, int& menuMusicIndex, std::vector<float>& volumes) {
-    if (loadSave(profile, menuMusicIndex, volumes)) return true;
+std::optional<SaveData> ensureSaveLoaded() {
+    if (std::optional<SaveData> save = loadSave()) return save;
 
-    PlayerProfile legacyProfile;
-    int legacyIndex = 1;
-    std::vector<float> legacyVolumes;
-    const bool identityFound = _ar_loadLegacyIdentity(legacyProfile);
-    const bool musicFound = _ar_loadLegacyMenuMusic(legacyIndex);
-    const bool volumesFound = _ar_loadLegacyVolumes(legacyVolumes);
-    if (!identityFound && !musicFound && !volumesFound) return false;
+    SaveData legacy;
+    const bool identityFound = _ar_loadLegacyIdentity(legacy.profile);
+    const bool musicFound = _ar_loadLegacyMenuMusic(legacy.menuMusicIndex);
+    const bool volumesFound = _ar_loadLegacyVolumes(legacy.volumes);
+    if (!identityFound && !musicFound && !volumesFound) return std::nullopt;
 
-    if (legacyProfile.gender.empty()) legacyProfile.gender = "M";
-    legacyIndex = std::clamp(legacyIndex, 1, 6);
-    if (!writeSave(legacyProfile, legacyIndex, legacyVolumes)) return false;
-    return loadSave(profile, menuMusicIndex, volumes);
+    if (legacy.profile.gender.empty()) legacy.profile.gender = "M";
+    legacy.menuMusicIndex = std::clamp(legacy.menuMusicIndex, 1, 6);
+    if (!writeSave(legacy)) return std::nullopt;
+    return loadSave();
 }
 
 bool hasIdentity() {
-    PlayerProfile profile;
-    int index = 1;
-    std::vector<float> volumes;
-    return ensureSaveLoaded(profile, index, volumes) && !profile.username.empty() && !profile.email.empty();
+    const std::optional<SaveData> save = ensureSaveLoaded();
+    return save && !save->profile.username.empty() && !save->profile.email.empty();
 }
 
 PlayerProfile loadIdentity() {
-    PlayerProfile profile;
-    int index = 1;
-    std::vector<float> volumes;
-    if (!ensureSaveLoaded(profile, index, volumes)) return PlayerProfile{};
-    return profile;
+    const std::optional<SaveData> save = ensureSaveLoaded();
+    return save ? save->profile : PlayerProfile{};
 }
 
 bool saveIdentity(const PlayerProfile& profile) {
-    PlayerProfile stored;
-    int index = 1;
-    std::vector<float> volumes;
-    ensureSaveLoaded(stored, index, volumes);
-    return writeSave(profile, index, volumes);
+    SaveData save = ensureSaveLoaded().value_or(SaveData{});
+    save.profile = profile;
+    return writeSave(save);
 }
 
 void initIdentity() {

@@ -1,6 +1,7 @@
 #pragma once
 // The local account identity and save.dat, the one file that keeps the
 // identity, the menu music choice and the volume levels between runs.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,19 +18,26 @@ extern PlayerProfile myProfile;
 constexpr const char* SAVE_FILE = "save.dat";
 constexpr int SAVE_VERSION = 1;
 
-// Reads save.dat. False (outputs untouched) when it is missing or its header
-// or version is wrong, or a read fails; a truncated file or bad lines still load.
-bool loadSave(PlayerProfile& profile, int& menuMusicIndex, std::vector<float>& volumes);
+// Everything save.dat keeps.
+struct SaveData {
+    PlayerProfile profile;
+    int menuMusicIndex = 1; // 1 to 6 when chosen; not limited here
+    std::vector<float> volumes; // one level per volume channel, in channel order
+};
+
+// Reads save.dat. Nothing when it is missing or its header or version is
+// wrong, or a read fails; a truncated file or bad lines still load.
+std::optional<SaveData> loadSave();
 
 // Replaces save.dat as a whole. False, with the previous file intact, on any failure.
 // A save.dat that exists but does not load is never written over: it is first
 // renamed save.dat.old-<seconds since 1970>.
-bool writeSave(const PlayerProfile& profile, int menuMusicIndex, const std::vector<float>& volumes);
+bool writeSave(const SaveData& save);
 
 // loadSave, or, without a usable save.dat, rebuilds it from identity.dat,
 // menu_music.dat and volumes.dat (which are only read). Every reader and
 // writer of the save goes through here.
-bool ensureSaveLoaded(PlayerProfile& profile, int& menuMusicIndex, std::vector<float>& volumes);
+std::optional<SaveData> ensureSaveLoaded();
 
 // A saved identity exists: both username and email are set (passHash may be empty).
 bool hasIdentity();

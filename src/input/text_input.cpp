@@ -3,11 +3,8 @@
 #include "base/utf8.h"
 #include "core/speech.h"
 #include "audio/playback.h"
-#include "platform/clock.h"
 #include "platform/keyboard.h"
-
-#include <cstdlib>
-#include <ctime>
+#include "platform/random.h"
 
 bool TextInput::s_active = false;
 TextInputMode TextInput::s_mode = TextInputMode::NONE;
@@ -38,15 +35,7 @@ void playKeyNav() { playSound("ui_keyNav", -1, -1); }
 
 } // namespace
 
-void playKeyRandom() {
-    static bool seeded = false;
-    if (!seeded) {
-        auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&seeded));
-        std::srand(static_cast<unsigned>(std::time(nullptr)) ^ platform::tickCount() ^ address);
-        seeded = true;
-    }
-    playSound(std::rand() % 3 == 0 ? "ui_key1" : "ui_key2", -1, -1);
-}
+void playKeyRandom() { playSound(platform::randomInt() % 3 == 0 ? "ui_key1" : "ui_key2", -1, -1); }
 void playKeyDelete() { playSound("ui_keySup", -1, -1); }
 
 bool isPrintableChar(const std::string& c) {

@@ -5,7 +5,6 @@
 #include <enet/enet.h>
 
 #include <chrono>
-#include <cstring>
 
 ENetHost* client = nullptr;
 ENetPeer* serverPeer = nullptr;
@@ -47,22 +46,9 @@ bool waitForConnect() {
     }
 }
 
-std::string packetText(const ENetPacket* packet) {
+std::string packetBytes(const ENetPacket* packet) {
     if (!packet->data || packet->dataLength == 0) return {};
-    const char* data = reinterpret_cast<const char*>(packet->data);
-    const void* nul = std::memchr(data, '\0', packet->dataLength);
-    size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - data) : packet->dataLength;
-    return std::string(data, length);
-}
-
-void sendPacket(const std::string& text) {
-    if (!serverPeer) return;
-    // c_str() ends with the NUL that terminates every message on the wire.
-    ENetPacket* packet = enet_packet_create(text.c_str(), text.size() + 1, ENET_PACKET_FLAG_RELIABLE);
-    if (!packet) return;
-    // A refused packet (the server has dropped us) still belongs to us.
-    if (enet_peer_send(serverPeer, 0, packet) < 0) enet_packet_destroy(packet);
-    if (client) enet_host_flush(client);
+    return std::string(reinterpret_cast<const char*>(packet->data), packet->dataLength);
 }
 
 } // namespace
@@ -100,9 +86,9 @@ void updateNetworkStatus() {
     while (client && enet_host_service(client, &event, 0) > 0) {
         switch (event.type) {
         case ENET_EVENT_TYPE_RECEIVE: {
-            std::string text = packetText(event.packet);
+            const std::string bytes = packetBytes(event.packet);
             enet_packet_destroy(event.packet);
-            handleIncomingPacket(text);
+            handleIncomingPacket(bytes);
             break;
         }
         case ENET_EVENT_TYPE_DISCONNECT:
@@ -122,4 +108,14 @@ void disconnectFromServer() {
     releaseConnection();
 }
 
-void sendRequest(const std::string& text) { sendPacket(text); }
+void sendMessage(const Message& message) {
+    const std::string& text = message.text();
+    if (!serverPeer) return;
+    // c_str() ends with the NUL that terminates every message on the wire.
+    ENetPacket* packet = enet_packet_create(text.c_str(), text.size() + 1, ENET_PACKET_FLAG_RELIABLE);
+    if (!packet) return;
+    // A refused packet (the server has dropped us) still belongs to us.
+    if (enet_peer_send(serverPeer, 0, packet) < 0) enet_packet_destroy(packet);
+    if (client) enet_host_flush(client);
+}
+

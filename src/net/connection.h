@@ -2,6 +2,7 @@
 // The one connection to the game server over ENet. Every message either way
 // is one reliable packet on channel 0: the text followed by a NUL byte.
 #include "build_config.h"
+#include "protocol/wire.h"
 
 #include <cstdint>
 #include <string>
@@ -30,9 +31,9 @@ void updateNetworkStatus();
 // Closes the connection without waiting for the server's acknowledgement.
 void disconnectFromServer();
 
-// Where every received message goes, one at a time, in arrival order; never
-// throws. Defined by the app, which knows what messages mean.
-void handleIncomingPacket(const std::string& text);
+// Where every received packet goes, its bytes as they came, one at a time, in
+// arrival order; never throws. Defined by the app, which knows what messages mean.
+void handleIncomingPacket(const std::string& bytes);
 
-// Sends one message as it stands; nothing happens while not connected.
-void sendRequest(const std::string& text);
+// Sends one message; nothing happens while not connected.
+void sendMessage(const Message& message);

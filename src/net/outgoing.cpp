@@ -2,45 +2,47 @@
 
 #include "net/connection.h"
 #include "platform/clock.h"
-#include "protocol/keywords.h"
-#include "protocol/messages.h"
-
-namespace {
-void send(std::string_view keyword) { sendRequest(std::string(keyword)); }
-} // namespace
 
 void sendAuthLogin(const PlayerProfile& profile, const std::string& passHash, const std::string& accessPass) {
-    sendRequest(composeAuthLogin(profile.email, passHash, accessPass));
+    sendMessage(Message(MSG_AUTH_LOGIN).field(profile.email).field(passHash).field(accessPass));
 }
 
 void sendAuthRegister(const std::string& emailHash, const std::string& username, const std::string& passHash,
                       const std::string& gender) {
-    sendRequest(composeAuthRegister(emailHash, username, passHash, gender));
+    sendMessage(Message(MSG_AUTH_REGISTER).field(emailHash).field(username).field(passHash).field(gender));
 }
 
-void requestMove(char letter) { sendRequest(composeMessage(MSG_MOVE, std::string(1, letter))); }
-void sendShoot() { send(MSG_SHOOT); }
-void sendReload() { send(MSG_RELOAD); }
-void sendCheckAmmo() { send(MSG_CHECK_AMMO); }
-void sendCheckHealth() { send(MSG_CHECK_HEALTH); }
-void sendSwitchWeapon(int slot) { sendRequest(composeNumber(MSG_SWITCH, slot)); }
-void sendAction() { send(MSG_ACTION); }
+void requestMove(char letter) { sendMessage(Message(MSG_MOVE).field(std::string(1, letter))); }
+void sendShoot() { sendMessage(MSG_SHOOT); }
+void sendReload() { sendMessage(MSG_RELOAD); }
+void sendCheckAmmo() { sendMessage(MSG_CHECK_AMMO); }
+void sendCheckHealth() { sendMessage(MSG_CHECK_HEALTH); }
+void sendSwitchWeapon(int slot) { sendMessage(Message(MSG_SWITCH).number(slot)); }
+void sendAction() { sendMessage(MSG_ACTION); }
+void sendRevive() { sendMessage(MSG_REVIVE); }
+void sendRequestBox() { sendMessage(MSG_REQ_BOX); }
+void sendRequestRound() { sendMessage(MSG_REQ_ROUND); }
+void sendRequestKills() { sendMessage(MSG_REQ_KILLS); }
+void sendRequestPoints() { sendMessage(MSG_REQ_POINTS); }
 
-void sendCreateTeam(const std::string& name) { sendRequest(composeMessage(MSG_CREATE_TEAM, name)); }
-void sendJoinTeam(const std::string& name) { sendRequest(composeMessage(MSG_JOIN_TEAM, name)); }
-void sendGetTeams() { send(MSG_GET_TEAMS); }
-void sendGetTeamMembers(const std::string& name) { sendRequest(composeMessage(MSG_GET_TEAM_MEMBERS, name)); }
-void sendDestroyTeam() { send(MSG_DESTROY_TEAM); }
-void sendLeaveTeam() { send(MSG_LEAVE_TEAM); }
-void sendStartGame() { send(MSG_START_GAME); }
-void sendLeaveMaison() { send(MSG_LEAVE_MAISON); }
+void sendCreateTeam(const std::string& name) { sendMessage(Message(MSG_CREATE_TEAM).field(name)); }
+void sendJoinTeam(const std::string& name) { sendMessage(Message(MSG_JOIN_TEAM).field(name)); }
+void sendGetTeams() { sendMessage(MSG_GET_TEAMS); }
+void sendGetTeamMembers(const std::string& name) { sendMessage(Message(MSG_GET_TEAM_MEMBERS).field(name)); }
+void sendDestroyTeam() { sendMessage(MSG_DESTROY_TEAM); }
+void sendLeaveTeam() { sendMessage(MSG_LEAVE_TEAM); }
+void sendStartGame() { sendMessage(MSG_START_GAME); }
+void sendLeaveMaison() { sendMessage(MSG_LEAVE_MAISON); }
+void sendRequestRanking(std::string_view type) { sendMessage(Message(MSG_REQ_RANKING).field(type)); }
 
-void handleF1() { send(MSG_REQ_PLAYERS); }
-void handleF2() { sendRequest(composeNumber(MSG_PING, platform::tickCount())); }
-void handleF3() { send(MSG_REQ_UPTIME); }
+void handleF1() { sendMessage(MSG_REQ_PLAYERS); }
+void handleF2() { sendMessage(Message(MSG_PING).number(platform::tickCount())); }
+void handleF3() { sendMessage(MSG_REQ_UPTIME); }
 
-void sendGetMember(int index) { sendRequest(composeNumber(MSG_GET_MEMBER, index)); }
+void sendGetMember(int index) { sendMessage(Message(MSG_GET_MEMBER).number(index)); }
 
-void sendChatRadio(const std::string& text) { sendRequest(composeMessage(MSG_CHAT_RADIO, text)); }
-void sendChatTeam(const std::string& text) { sendRequest(composeMessage(MSG_CHAT_TEAM, text)); }
-void sendChatMp(const std::string& pseudo, const std::string& text) { sendRequest(composeChatMp(pseudo, text)); }
+void sendChatRadio(const std::string& text) { sendMessage(Message(MSG_CHAT_RADIO).field(text)); }
+void sendChatTeam(const std::string& text) { sendMessage(Message(MSG_CHAT_TEAM).field(text)); }
+void sendChatMp(const std::string& pseudo, const std::string& text) {
+    sendMessage(Message(MSG_CHAT_MP).field(pseudo).field(text));
+}

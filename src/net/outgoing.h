@@ -4,6 +4,7 @@
 #include "core/save_file.h"
 
 #include <string>
+#include <string_view>
 
 // "AUTH_LOGIN:" e-mail ":" password hash ":" access pass (empty for the main server).
 void sendAuthLogin(const PlayerProfile& profile, const std::string& passHash, const std::string& accessPass);
@@ -20,6 +21,12 @@ void sendCheckHealth();
 // Slot 0, 1 or 2.
 void sendSwitchWeapon(int slot);
 void sendAction();
+// The house's requests: its revive key, and the box, round, kills and points keys.
+void sendRevive();
+void sendRequestBox();
+void sendRequestRound();
+void sendRequestKills();
+void sendRequestPoints();
 
 void sendCreateTeam(const std::string& name);
 void sendJoinTeam(const std::string& name);
@@ -29,6 +36,8 @@ void sendDestroyTeam();
 void sendLeaveTeam();
 void sendStartGame();
 void sendLeaveMaison();
+// RANKING_POINTS, RANKING_KILLS or RANKING_ROUND.
+void sendRequestRanking(std::string_view type);
 
 // Lobby F1, F2, F3: player list, ping (with the tick count, echoed by "PONG:"), uptime.
 void handleF1();

@@ -1,7 +1,7 @@
 #pragma once
 // Logging in (main and test servers) and creating an account: the questions
 // asked through the text entry, and the server's answers.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 #include <string>
 

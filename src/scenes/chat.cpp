@@ -10,7 +10,7 @@ namespace {
 // Spoken as "<label> <name> dit : <text>", kept as "<label> <name> : <text>".
 // The name ends at the first ':', the text may hold more of them.
 void receiveChat(FieldCursor& f, const char* label, const char* sound, HistoryCategory category) {
-    std::string name = readName(f);
+    std::string name = readField(f);
     std::string text = readRest(f);
     playSound(sound, -1, -1);
     say(std::string(label) + " " + name + " dit : " + text);
@@ -53,7 +53,7 @@ void onChatTeam(FieldCursor& f) { receiveChat(f, "Équipe", "chat", HistoryCateg
 void onChatMpFrom(FieldCursor& f) { receiveChat(f, "MP", "mp", HistoryCategory::PRIVATE); }
 
 void onChatMpTo(FieldCursor& f) {
-    std::string name = readName(f);
+    std::string name = readField(f);
     std::string text = "MP à " + name + " : " + readRest(f);
     playSound("mp", -1, -1);
     say(text);

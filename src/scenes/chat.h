@@ -2,7 +2,7 @@
 // Radio, team and private messages, sent from the text entry and received
 // from the server.
 #include "input/text_input.h"
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 #include <string>
 

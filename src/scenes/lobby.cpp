@@ -7,11 +7,9 @@
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "audio/volume.h"
-#include "input/key_bindings.h"
 #include "net/outgoing.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
-#include "platform/keyboard.h"
 #include "scenes/exit_confirm.h"
 #include "scenes/lobby_menu.h"
 
@@ -35,68 +33,49 @@ void cleanupLobbyScene() { fadeMusic("music_lobby", 0.0f, 500); }
 
 namespace {
 
-bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
-
 // Each held key acts in the same pass, paced.
 void menuKeys(const KeyPass& p) {
     if (!p.canAct) return;
-    struct MenuKey {
-        const char* action;
-        void (*run)();
-    };
-    static const MenuKey kKeys[] = {
-        {"MENU_UP", [] { lobbyNavigate(-1); }},
-        {"MENU_DOWN", [] { lobbyNavigate(1); }},
-        {"MENU_CONFIRM", lobbyConfirm},
-        {"MENU_BACK", lobbyBack},
-    };
-    for (const MenuKey& key : kKeys) {
-        if (pressed(key.action)) {
-            key.run();
-            lastActionTime = p.now;
-        }
-    }
+    actOnKey(p, pressed("MENU_UP"), [] { lobbyNavigate(-1); });
+    actOnKey(p, pressed("MENU_DOWN"), [] { lobbyNavigate(1); });
+    actOnKey(p, pressed("MENU_CONFIRM"), lobbyConfirm);
+    actOnKey(p, pressed("MENU_BACK"), lobbyBack);
     // The window gives typed characters only: Backspace on the name is a key.
-    if (currentLobbyState == LOBBY_CREATE_TEAM && platform::isKeyDown(VK_BACK)) {
-        eraseTeamNameChar();
-        lastActionTime = p.now;
-    }
+    actOnKey(p, lobbyMenu.state == LobbyState::CREATE_TEAM && held(VK_BACK), eraseTeamNameChar);
 }
 
 void walkingKeys(const KeyPass& p) {
-    // One step per pass at most, whatever the action gap says.
-    if (ticksSince(p.now, lastMoveTime) > p.moveGapMs) {
-        static const struct {
-            const char* action;
-            char letter;
-        } kSteps[] = {{"MOVE_UP", 'Z'}, {"MOVE_DOWN", 'S'}, {"MOVE_LEFT", 'Q'}, {"MOVE_RIGHT", 'D'}};
-        for (const auto& step : kSteps) {
-            if (pressed(step.action)) {
-                requestMove(step.letter);
-                lastMoveTime = p.now;
-                break;
-            }
-        }
-    }
+    stepKeys(p, true);
     if (!p.canAct) return;
-    auto act = [&](bool held, void (*run)()) {
-        if (!held) return;
-        run();
-        lastActionTime = p.now;
-    };
-    act(platform::isKeyDown(VK_RETURN) && localPlayer.x == 0 && localPlayer.y == 0, openLobbyMenu);
-    act(platform::isKeyDown(VK_ESCAPE), [] { openExitConfirmation("Retourner au menu principal ? Non"); });
-    act(platform::isKeyDown(VK_F1), handleF1);
-    act(platform::isKeyDown(VK_F1 + 1), handleF2);
-    act(platform::isKeyDown(VK_F1 + 2), handleF3);
-    act(pressed("SAY_COORDS"), [] { say(std::to_string(localPlayer.x) + ", " + std::to_string(localPlayer.y)); });
-    act(pressed("CHECK_HEALTH"), sendCheckHealth);
+    actOnKey(p, held(VK_RETURN) && localPlayer.x == 0 && localPlayer.y == 0, openLobbyMenu);
+    actOnKey(p, held(VK_ESCAPE), [] { openExitConfirmation("Retourner au menu principal ? Non"); });
+    actOnKey(p, held(VK_F1), handleF1);
+    actOnKey(p, held(VK_F1 + 1), handleF2);
+    actOnKey(p, held(VK_F1 + 2), handleF3);
+    actOnKey(p, pressed("SAY_COORDS"), sayCoordinates);
+    actOnKey(p, pressed("CHECK_HEALTH"), sendCheckHealth);
 }
 
 } // namespace
 
+void sayCoordinates() { say(std::to_string(localPlayer.x) + ", " + std::to_string(localPlayer.y)); }
+
+void stepKeys(const KeyPass& p, bool onePerPass) {
+    if (ticksSince(p.now, lastMoveTime) <= p.moveGapMs) return;
+    static const struct {
+        const char* action;
+        char letter;
+    } kSteps[] = {{"MOVE_UP", 'Z'}, {"MOVE_DOWN", 'S'}, {"MOVE_LEFT", 'Q'}, {"MOVE_RIGHT", 'D'}};
+    for (const auto& step : kSteps) {
+        if (!pressed(step.action)) continue;
+        requestMove(step.letter);
+        lastMoveTime = p.now;
+        if (onePerPass) return;
+    }
+}
+
 void handleLobbyKeys(const KeyPass& p) {
-    if (currentLobbyState != LOBBY_CLOSED) menuKeys(p);
+    if (lobbyMenu.state != LobbyState::CLOSED) menuKeys(p);
     else walkingKeys(p);
 }
 

@@ -2,28 +2,19 @@
 
 #include "base/text.h"
 #include "base/utf8.h"
+#include "base/wrap.h"
 #include "core/save_file.h"
 #include "core/speech.h"
 #include "audio/playback.h"
 #include "input/text_input.h"
-#include "net/connection.h"
 #include "net/outgoing.h"
 
-int32_t currentLobbyState = LOBBY_CLOSED;
-int32_t lobbySelection = 0;
 const std::vector<std::string> mainLobbyOptions = {"Créer une équipe", "Rejoindre une équipe", "Voir le classement",
                                                    "Retour"};
 const std::vector<std::string> rankingMenuOptions = {"Classement par points", "Classement par zombies tués",
                                                      "Classement par round", "Retour"};
-std::string teamNameBuffer;
-bool hasTeam = false;
-bool isLeader = false;
-std::string myTeamName;
-std::vector<std::string> teamMembers;
-std::vector<std::string> availableTeams;
-std::vector<std::string> rankingEntries;
-std::string currentRankingType;
-std::string selectedTeamName;
+LobbyTeam lobbyTeam;
+LobbyMenu lobbyMenu;
 
 namespace {
 
@@ -33,12 +24,12 @@ int32_t count(const std::vector<std::string>& list) { return static_cast<int32_t
 
 // Positions of the open menu; 0 where the cursor has nothing to move over.
 int32_t positionCount() {
-    switch (currentLobbyState) {
-    case LOBBY_MAIN_MENU: return count(mainLobbyOptions);
-    case LOBBY_MY_TEAM: return count(teamMembers) + 3;
-    case LOBBY_JOIN_LIST: return count(availableTeams) + 1;
-    case LOBBY_RANKING_MENU: return count(rankingMenuOptions);
-    case LOBBY_RANKING_VIEW: return count(rankingEntries) + 2;
+    switch (lobbyMenu.state) {
+    case LobbyState::MAIN_MENU: return count(mainLobbyOptions);
+    case LobbyState::MY_TEAM: return count(lobbyTeam.members) + 3;
+    case LobbyState::JOIN_LIST: return count(lobbyMenu.availableTeams) + 1;
+    case LobbyState::RANKING_MENU: return count(rankingMenuOptions);
+    case LobbyState::RANKING_VIEW: return count(lobbyMenu.rankingEntries) + 2;
     default: return 0;
     }
 }
@@ -48,111 +39,112 @@ int32_t positionCount() {
 void clampSelection() {
     const int32_t n = positionCount();
     if (n == 0) return;
-    if (lobbySelection < 0) lobbySelection = 0;
-    if (lobbySelection >= n) lobbySelection = n - 1;
+    if (lobbyMenu.selection < 0) lobbyMenu.selection = 0;
+    if (lobbyMenu.selection >= n) lobbyMenu.selection = n - 1;
 }
 
-void moveTo(int32_t state, int32_t selection, const std::string& spoken) {
-    currentLobbyState = state;
-    lobbySelection = selection;
+void moveTo(LobbyState state, int32_t selection, const std::string& spoken) {
+    lobbyMenu.state = state;
+    lobbyMenu.selection = selection;
     say(spoken);
 }
 
 std::string memberText(int32_t index) {
-    return (index == 0 ? "Chef : " : "Membre : ") + teamMembers[static_cast<size_t>(index)];
+    return (index == 0 ? "Chef : " : "Membre : ") + lobbyTeam.members[static_cast<size_t>(index)];
 }
 
 std::string positionText() {
-    const int32_t i = lobbySelection;
-    switch (currentLobbyState) {
-    case LOBBY_MAIN_MENU: return mainLobbyOptions[static_cast<size_t>(i)];
-    case LOBBY_RANKING_MENU: return rankingMenuOptions[static_cast<size_t>(i)];
-    case LOBBY_JOIN_LIST: return i < count(availableTeams) ? availableTeams[static_cast<size_t>(i)] : "Retour";
-    case LOBBY_MY_TEAM: {
-        const int32_t m = count(teamMembers);
+    const int32_t i = lobbyMenu.selection;
+    switch (lobbyMenu.state) {
+    case LobbyState::MAIN_MENU: return mainLobbyOptions[static_cast<size_t>(i)];
+    case LobbyState::RANKING_MENU: return rankingMenuOptions[static_cast<size_t>(i)];
+    case LobbyState::JOIN_LIST:
+        return i < count(lobbyMenu.availableTeams) ? lobbyMenu.availableTeams[static_cast<size_t>(i)] : "Retour";
+    case LobbyState::MY_TEAM: {
+        const int32_t m = count(lobbyTeam.members);
         if (i < m) return memberText(i);
-        if (i == m) return isLeader ? "Lancer la partie" : "Attente du chef";
-        if (i == m + 1) return isLeader ? "Dissoudre l'équipe" : "Quitter l'équipe";
+        if (i == m) return lobbyTeam.isLeader ? "Lancer la partie" : "Attente du chef";
+        if (i == m + 1) return lobbyTeam.isLeader ? "Dissoudre l'équipe" : "Quitter l'équipe";
         return "Retour";
     }
-    case LOBBY_RANKING_VIEW:
-        if (i == 0) return rankingTitleFromType(currentRankingType);
-        if (i <= count(rankingEntries))
-            return formatRankingEntry(rankingEntries[static_cast<size_t>(i - 1)], currentRankingType);
+    case LobbyState::RANKING_VIEW:
+        if (i == 0) return rankingTitleFromType(lobbyMenu.rankingType);
+        if (i <= count(lobbyMenu.rankingEntries))
+            return formatRankingEntry(lobbyMenu.rankingEntries[static_cast<size_t>(i - 1)], lobbyMenu.rankingType);
         return "Retour";
     default: return {};
     }
 }
 
 void confirmMainMenu() {
-    switch (lobbySelection) {
+    switch (lobbyMenu.selection) {
     case 0:
-        currentLobbyState = LOBBY_CREATE_TEAM;
-        teamNameBuffer.clear();
+        lobbyMenu.state = LobbyState::CREATE_TEAM;
+        lobbyMenu.teamNameBuffer.clear();
         TextInput::begin(TextInputMode::TEAM_NAME, "Nom de l'équipe ?", "", 64);
         break;
     case 1:
         sendGetTeams();
         say("Récupération des équipes...");
         break;
-    case 2: moveTo(LOBBY_RANKING_MENU, 0, "Classement par points"); break;
+    case 2: moveTo(LobbyState::RANKING_MENU, 0, "Classement par points"); break;
     default:
-        currentLobbyState = LOBBY_CLOSED;
+        lobbyMenu.state = LobbyState::CLOSED;
         say("Fermé");
         break;
     }
 }
 
 void confirmRankingMenu() {
-    switch (lobbySelection) {
+    switch (lobbyMenu.selection) {
     case 0:
         say("Récupération du classement par points...");
-        sendRequest("REQ_RANKING:POINTS");
+        sendRequestRanking(RANKING_POINTS);
         break;
     case 1:
         say("Récupération du classement par zombies tués...");
-        sendRequest("REQ_RANKING:KILLS");
+        sendRequestRanking(RANKING_KILLS);
         break;
     case 2:
         say("Récupération du classement par round...");
-        sendRequest("REQ_RANKING:ROUND");
+        sendRequestRanking(RANKING_ROUND);
         break;
-    default: moveTo(LOBBY_MAIN_MENU, 2, "Voir le classement"); break;
+    default: moveTo(LobbyState::MAIN_MENU, 2, "Voir le classement"); break;
     }
 }
 
 void confirmRankingView() {
-    if (lobbySelection == positionCount() - 1) {
-        moveTo(LOBBY_RANKING_MENU, 0, "Classement par points");
+    if (lobbyMenu.selection == positionCount() - 1) {
+        moveTo(LobbyState::RANKING_MENU, 0, "Classement par points");
         return;
     }
     say(positionText());
-    if (lobbySelection == 0 && rankingEntries.empty()) say("Aucun classement pour le moment.");
+    if (lobbyMenu.selection == 0 && lobbyMenu.rankingEntries.empty()) say("Aucun classement pour le moment.");
 }
 
 void confirmJoinList() {
-    if (lobbySelection == count(availableTeams)) {
-        moveTo(LOBBY_MAIN_MENU, 1, "Rejoindre une équipe");
+    if (lobbyMenu.selection == count(lobbyMenu.availableTeams)) {
+        moveTo(LobbyState::MAIN_MENU, 1, "Rejoindre une équipe");
         return;
     }
-    selectedTeamName = extractTeamName(availableTeams[static_cast<size_t>(lobbySelection)]);
-    sendJoinTeam(selectedTeamName);
+    lobbyMenu.selectedTeamName = extractTeamName(lobbyMenu.availableTeams[static_cast<size_t>(lobbyMenu.selection)]);
+    sendJoinTeam(lobbyMenu.selectedTeamName);
     say("Demande de rejoindre l'équipe...");
 }
 
 void confirmMyTeam() {
-    const int32_t m = count(teamMembers);
-    if (lobbySelection < m) {
-        say(memberText(lobbySelection));
-    } else if (lobbySelection == m) {
-        if (isLeader) {
+    const int32_t m = count(lobbyTeam.members);
+    if (lobbyMenu.selection < m) {
+        say(memberText(lobbyMenu.selection));
+    } else if (lobbyMenu.selection == m) {
+        if (lobbyTeam.isLeader) {
             sendStartGame();
             say("Lancement...");
         } else {
             say("Attente du chef.");
         }
-    } else if (lobbySelection == m + 1) {
-        if (isLeader) {
+    } else if (lobbyMenu.selection == m + 1) {
+        if (lobbyTeam.isLeader) {
             sendDestroyTeam();
             say("Dissolution...");
         } else {
@@ -160,30 +152,27 @@ void confirmMyTeam() {
             say("Vous quittez l'équipe...");
         }
     } else {
-        moveTo(LOBBY_MAIN_MENU, 0, "Créer une équipe");
+        moveTo(LobbyState::MAIN_MENU, 0, "Créer une équipe");
     }
 }
 
 // Reached once the modal entry has closed with the name still being typed.
 void confirmTypedName() {
-    if (teamNameBuffer.empty()) {
+    if (lobbyMenu.teamNameBuffer.empty()) {
         playFlat("ui_back");
         say("Nom invalide.");
         return;
     }
     playFlat("ui_valid");
-    sendCreateTeam(teamNameBuffer);
+    sendCreateTeam(lobbyMenu.teamNameBuffer);
     say("Création en cours...");
-    currentLobbyState = LOBBY_MAIN_MENU;
-    lobbySelection = 0;
+    lobbyMenu.state = LobbyState::MAIN_MENU;
+    lobbyMenu.selection = 0;
 }
 
 void leaveTeam(const char* spoken) {
-    hasTeam = false;
-    isLeader = false;
-    myTeamName.clear();
-    teamMembers.clear();
-    currentLobbyState = LOBBY_MAIN_MENU;
+    resetLobbyTeam();
+    lobbyMenu.state = LobbyState::MAIN_MENU;
     clampSelection();
     say(spoken);
 }
@@ -192,50 +181,50 @@ void leaveTeam(const char* spoken) {
 
 void openLobbyMenu() {
     playFlat("ui_valid");
-    lobbySelection = 0;
-    if (hasTeam) {
-        currentLobbyState = LOBBY_MY_TEAM;
+    lobbyMenu.selection = 0;
+    if (lobbyTeam.hasTeam) {
+        lobbyMenu.state = LobbyState::MY_TEAM;
         lobbyNavigate(0);
         return;
     }
-    currentLobbyState = LOBBY_MAIN_MENU;
+    lobbyMenu.state = LobbyState::MAIN_MENU;
     say("Menu de groupe : " + mainLobbyOptions[0]);
 }
 
 void lobbyNavigate(int delta) {
     const int32_t n = positionCount();
     if (n == 0) return;
-    lobbySelection = ((lobbySelection + delta) % n + n) % n;
+    lobbyMenu.selection = wrapIndex(lobbyMenu.selection, delta, n);
     playFlat("ui_nav");
     say(positionText());
 }
 
 void lobbyConfirm() {
-    if (currentLobbyState == LOBBY_CLOSED) return;
-    if (currentLobbyState == LOBBY_CREATE_TEAM) {
+    if (lobbyMenu.state == LobbyState::CLOSED) return;
+    if (lobbyMenu.state == LobbyState::CREATE_TEAM) {
         confirmTypedName();
         return;
     }
     clampSelection();
     playFlat("ui_valid");
-    switch (currentLobbyState) {
-    case LOBBY_MAIN_MENU: confirmMainMenu(); break;
-    case LOBBY_RANKING_MENU: confirmRankingMenu(); break;
-    case LOBBY_RANKING_VIEW: confirmRankingView(); break;
-    case LOBBY_JOIN_LIST: confirmJoinList(); break;
-    case LOBBY_MY_TEAM: confirmMyTeam(); break;
+    switch (lobbyMenu.state) {
+    case LobbyState::MAIN_MENU: confirmMainMenu(); break;
+    case LobbyState::RANKING_MENU: confirmRankingMenu(); break;
+    case LobbyState::RANKING_VIEW: confirmRankingView(); break;
+    case LobbyState::JOIN_LIST: confirmJoinList(); break;
+    case LobbyState::MY_TEAM: confirmMyTeam(); break;
     default: break;
     }
 }
 
 void lobbyBack() {
-    switch (currentLobbyState) {
-    case LOBBY_RANKING_VIEW: moveTo(LOBBY_RANKING_MENU, 0, "Classement par points"); break;
-    case LOBBY_RANKING_MENU: moveTo(LOBBY_MAIN_MENU, 2, "Voir le classement"); break;
-    case LOBBY_JOIN_LIST:
-    case LOBBY_CREATE_TEAM: moveTo(LOBBY_MAIN_MENU, 0, "Créer une équipe"); break;
+    switch (lobbyMenu.state) {
+    case LobbyState::RANKING_VIEW: moveTo(LobbyState::RANKING_MENU, 0, "Classement par points"); break;
+    case LobbyState::RANKING_MENU: moveTo(LobbyState::MAIN_MENU, 2, "Voir le classement"); break;
+    case LobbyState::JOIN_LIST:
+    case LobbyState::CREATE_TEAM: moveTo(LobbyState::MAIN_MENU, 0, "Créer une équipe"); break;
     default:
-        currentLobbyState = LOBBY_CLOSED;
+        lobbyMenu.state = LobbyState::CLOSED;
         say("Fermé");
         break;
     }
@@ -244,39 +233,39 @@ void lobbyBack() {
 // Typed characters arrive as whole UTF-8 characters; Return and line feed
 // are left to the confirm key.
 void handleLobbyChar(const std::string& c) {
-    if (currentLobbyState != LOBBY_CREATE_TEAM) return;
+    if (lobbyMenu.state != LobbyState::CREATE_TEAM) return;
     if (c == "\b") {
         eraseTeamNameChar();
         return;
     }
     if (!isPrintableChar(c)) return;
-    teamNameBuffer += c;
+    lobbyMenu.teamNameBuffer += c;
     playKeyRandom();
     say(c);
 }
 
 void eraseTeamNameChar() {
-    if (currentLobbyState != LOBBY_CREATE_TEAM || teamNameBuffer.empty()) return;
+    if (lobbyMenu.state != LobbyState::CREATE_TEAM || lobbyMenu.teamNameBuffer.empty()) return;
     // A whole character goes: a cut one would reach the server as broken text.
-    teamNameBuffer.erase(utf8LastCharStart(teamNameBuffer));
+    lobbyMenu.teamNameBuffer.erase(utf8LastCharStart(lobbyMenu.teamNameBuffer));
     playKeyDelete();
-    say(teamNameBuffer.empty() ? std::string("Vide") : teamNameBuffer);
+    say(lobbyMenu.teamNameBuffer.empty() ? std::string("Vide") : lobbyMenu.teamNameBuffer);
 }
 
 void submitTeamName(const std::string& name) {
-    teamNameBuffer = name;
-    if (teamNameBuffer.empty()) {
+    lobbyMenu.teamNameBuffer = name;
+    if (lobbyMenu.teamNameBuffer.empty()) {
         say("Nom invalide.");
         return;
     }
-    sendCreateTeam(teamNameBuffer);
-    say("Création de l'équipe " + teamNameBuffer);
+    sendCreateTeam(lobbyMenu.teamNameBuffer);
+    say("Création de l'équipe " + lobbyMenu.teamNameBuffer);
 }
 
 std::string rankingTitleFromType(const std::string& type) {
-    if (type == "POINTS") return "Classement par points";
-    if (type == "KILLS") return "Classement par zombies tués";
-    if (type == "ROUND") return "Classement par round";
+    if (type == RANKING_POINTS) return "Classement par points";
+    if (type == RANKING_KILLS) return "Classement par zombies tués";
+    if (type == RANKING_ROUND) return "Classement par round";
     return "Classement";
 }
 
@@ -288,9 +277,9 @@ std::string formatRankingEntry(const std::string& entry, const std::string& type
     const std::string b = first == std::string::npos ? "" : entry.substr(first + 1, second - first - 1);
     const std::string c = second == std::string::npos ? "" : entry.substr(second + 1);
     const std::string head = a + " : " + b + ", ";
-    if (type == "POINTS") return head + c + " points";
-    if (type == "KILLS") return head + c + " zombies tués";
-    if (type == "ROUND") return head + "round " + c;
+    if (type == RANKING_POINTS) return head + c + " points";
+    if (type == RANKING_KILLS) return head + c + " zombies tués";
+    if (type == RANKING_ROUND) return head + "round " + c;
     return head + c;
 }
 
@@ -302,28 +291,29 @@ void onRanking(FieldCursor& f) {
     const std::string fields = readRest(f);
     const size_t colon = fields.find(':');
     if (colon == std::string::npos) return;
-    currentRankingType = fields.substr(0, colon);
+    lobbyMenu.rankingType = fields.substr(0, colon);
     FieldCursor list{fields, colon + 1};
-    rankingEntries = readListEntries(list);
-    currentLobbyState = LOBBY_RANKING_VIEW;
-    lobbySelection = 0;
-    say(rankingTitleFromType(currentRankingType));
-    if (rankingEntries.empty()) say("Aucun classement pour le moment.");
+    lobbyMenu.rankingEntries = readList(list);
+    lobbyMenu.state = LobbyState::RANKING_VIEW;
+    lobbyMenu.selection = 0;
+    say(rankingTitleFromType(lobbyMenu.rankingType));
+    if (lobbyMenu.rankingEntries.empty()) say("Aucun classement pour le moment.");
 }
 
 void onTeamList(FieldCursor& f) {
-    availableTeams = readListEntries(f);
-    currentLobbyState = LOBBY_JOIN_LIST;
-    lobbySelection = 0;
-    say("Liste des équipes. " + (availableTeams.empty() ? std::string("Aucune équipe.") : availableTeams[0]));
+    lobbyMenu.availableTeams = readList(f);
+    lobbyMenu.state = LobbyState::JOIN_LIST;
+    lobbyMenu.selection = 0;
+    const std::vector<std::string>& teams = lobbyMenu.availableTeams;
+    say("Liste des équipes. " + (teams.empty() ? std::string("Aucune équipe.") : teams[0]));
 }
 
 void onTeamJoined(FieldCursor& f) {
-    myTeamName = readRest(f);
-    hasTeam = true;
-    say("Equipe rejointe : " + myTeamName);
-    currentLobbyState = LOBBY_MY_TEAM;
-    lobbySelection = 0;
+    lobbyTeam.name = readRest(f);
+    lobbyTeam.hasTeam = true;
+    say("Equipe rejointe : " + lobbyTeam.name);
+    lobbyMenu.state = LobbyState::MY_TEAM;
+    lobbyMenu.selection = 0;
 }
 
 void onTeamFull(FieldCursor&) { say("Cette équipe est déjà complète."); }
@@ -331,21 +321,10 @@ void onTeamDestroyed(FieldCursor&) { leaveTeam("L'equipe a ete dissoute."); }
 void onLeftTeam(FieldCursor&) { leaveTeam("Vous avez quitte l'equipe."); }
 
 void onTeamMembers(FieldCursor& f) {
-    teamMembers = readListEntries(f);
-    isLeader = !teamMembers.empty() && teamMembers[0] == myProfile.username;
-    if (currentLobbyState == LOBBY_MY_TEAM) clampSelection();
+    lobbyTeam.members = readList(f);
+    lobbyTeam.isLeader = !lobbyTeam.members.empty() && lobbyTeam.members[0] == myProfile.username;
+    if (lobbyMenu.state == LobbyState::MY_TEAM) clampSelection();
 }
 
-void resetLobbyMenu() {
-    currentLobbyState = LOBBY_CLOSED;
-    lobbySelection = 0;
-    teamNameBuffer.clear();
-    hasTeam = false;
-    isLeader = false;
-    myTeamName.clear();
-    teamMembers.clear();
-    availableTeams.clear();
-    rankingEntries.clear();
-    currentRankingType.clear();
-    selectedTeamName.clear();
-}
+void resetLobbyTeam() { lobbyTeam = LobbyTeam{}; }
+void resetLobbyMenu() { lobbyMenu = LobbyMenu{}; }

@@ -2,36 +2,47 @@
 // The lobby's group menu: creating or joining a team, the own team, starting a
 // game as its leader, and the rankings. Requests are fire and forget: the
 // server's answers fill the lists and move the menu.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Which menu is open (currentLobbyState); 5 is not used.
-constexpr int32_t LOBBY_CLOSED = 0; // the player walks on the map
-constexpr int32_t LOBBY_MAIN_MENU = 1;
-constexpr int32_t LOBBY_CREATE_TEAM = 2; // the team name is being typed
-constexpr int32_t LOBBY_MY_TEAM = 3;
-constexpr int32_t LOBBY_JOIN_LIST = 4;
-constexpr int32_t LOBBY_RANKING_MENU = 6;
-constexpr int32_t LOBBY_RANKING_VIEW = 7;
+// Which menu is open.
+enum class LobbyState {
+    CLOSED,      // the player walks on the map
+    MAIN_MENU,   // the group menu
+    CREATE_TEAM, // the team name is being typed
+    MY_TEAM,
+    JOIN_LIST,
+    RANKING_MENU,
+    RANKING_VIEW,
+};
 
-// Whole run: leaving the lobby keeps all of it, so a menu left open is
-// still open on return.
-extern int32_t currentLobbyState;
-extern int32_t lobbySelection;
 extern const std::vector<std::string> mainLobbyOptions;
 extern const std::vector<std::string> rankingMenuOptions;
-extern std::string teamNameBuffer;
-extern bool hasTeam;
-extern bool isLeader;
-extern std::string myTeamName;
-extern std::vector<std::string> teamMembers; // leader first
-extern std::vector<std::string> availableTeams; // entries as received, "Les Rats (2/4)"
-extern std::vector<std::string> rankingEntries; // "rank;name;value" as received
-extern std::string currentRankingType; // "POINTS", "KILLS" or "ROUND"
-extern std::string selectedTeamName;
+
+// Connection lifetime: the player's team as the server last told it.
+struct LobbyTeam {
+    bool hasTeam = false;
+    bool isLeader = false;
+    std::string name;
+    std::vector<std::string> members; // leader first
+};
+extern LobbyTeam lobbyTeam;
+
+// The open menu and what it shows. Leaving the lobby keeps it: a menu left
+// open is still open on return.
+struct LobbyMenu {
+    LobbyState state = LobbyState::CLOSED;
+    int32_t selection = 0;
+    std::string teamNameBuffer;
+    std::vector<std::string> availableTeams; // entries as received, "Les Rats (2/4)"
+    std::vector<std::string> rankingEntries; // "rank;name;value" as received
+    std::string rankingType;                 // RANKING_POINTS, RANKING_KILLS or RANKING_ROUND
+    std::string selectedTeamName;            // the last team asked to join
+};
+extern LobbyMenu lobbyMenu;
 
 // The group menu, or the own team's menu for a player who has one.
 void openLobbyMenu();
@@ -62,5 +73,8 @@ void onTeamDestroyed(FieldCursor& fields);
 void onLeftTeam(FieldCursor& fields);
 void onTeamMembers(FieldCursor& fields);
 
-// Whole run: closed, no team, empty lists.
+// No team. Kept today from one connection to the next, so only a new run
+// calls it; a connection's start is where it would go.
+void resetLobbyTeam();
+// Whole run: closed, empty lists.
 void resetLobbyMenu();

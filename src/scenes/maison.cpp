@@ -1,19 +1,18 @@
 #include "scenes/maison.h"
 
 #include "base/ticks.h"
+#include "base/wrap.h"
 #include "core/local_player.h"
 #include "core/scene.h"
 #include "core/speech.h"
 #include "audio/game_audio.h"
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
-#include "input/key_bindings.h"
-#include "net/connection.h"
 #include "net/outgoing.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
-#include "platform/keyboard.h"
 #include "scenes/exit_confirm.h"
+#include "scenes/lobby.h"
 #include "world/doors.h"
 #include "world/game_sounds.h"
 
@@ -22,9 +21,6 @@ std::vector<std::string> mapElementsOptions;
 int32_t mapElementsSelection = 0;
 
 namespace {
-
-bool held(int vk) { return platform::isKeyDown(vk); }
-bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
 
 constexpr uint32_t SHOT_GAP_MS = 50;
 
@@ -55,46 +51,43 @@ void closeMapElementsMenu() {
     playSound("ui_back", -1, -1);
 }
 
-// Each held arrow steps, so two arrows held together step twice.
-void movementKeys(const KeyPass& p) {
-    if (ticksSince(p.now, lastMoveTime) <= p.moveGapMs) return;
-    static const struct {
-        const char* action;
-        char letter;
-    } kMoves[] = {{"MOVE_UP", 'Z'}, {"MOVE_DOWN", 'S'}, {"MOVE_LEFT", 'Q'}, {"MOVE_RIGHT", 'D'}};
-    for (const auto& move : kMoves) {
-        if (!pressed(move.action)) continue;
-        requestMove(move.letter);
-        lastMoveTime = p.now;
-    }
-}
-
-void sayCoordinates() { say(std::to_string(localPlayer.x) + ", " + std::to_string(localPlayer.y)); }
-
 // Requests that work dead or alive, then those of a living player; each held key acts.
 void pacedKeys(const KeyPass& p) {
     if (!p.canAct) return;
-    auto act = [&](bool when, auto run) {
-        if (!when) return;
-        run();
-        lastActionTime = p.now;
-    };
-    for (int i = 0; i < 5; ++i) act(held(VK_F1 + i), [i] { sendGetMember(i); });
-    act(pressed("SAY_COORDS"), sayCoordinates);
-    act(pressed("BOX_LOC"), [] { sendRequest("REQ_BOX"); });
-    act(pressed("CHECK_HEALTH"), sendCheckHealth);
-    act(pressed("CHECK_ROUND"), [] { sendRequest("REQ_ROUND"); });
-    act(pressed("CHECK_KILLS"), [] { sendRequest("REQ_KILLS"); });
-    act(pressed("CHECK_POINTS"), [] { sendRequest("REQ_POINTS"); });
-    act(pressed("REVIVE"), [] { sendRequest("REVIVE"); });
+    for (int i = 0; i < 5; ++i) actOnKey(p, held(VK_F1 + i), [i] { sendGetMember(i); });
+    actOnKey(p, pressed("SAY_COORDS"), sayCoordinates);
+    actOnKey(p, pressed("BOX_LOC"), sendRequestBox);
+    actOnKey(p, pressed("CHECK_HEALTH"), sendCheckHealth);
+    actOnKey(p, pressed("CHECK_ROUND"), sendRequestRound);
+    actOnKey(p, pressed("CHECK_KILLS"), sendRequestKills);
+    actOnKey(p, pressed("CHECK_POINTS"), sendRequestPoints);
+    actOnKey(p, pressed("REVIVE"), sendRevive);
     if (!isLocalDead()) {
-        act(pressed("RELOAD"), sendReload);
-        act(pressed("CHECK_AMMO"), sendCheckAmmo);
-        act(pressed("WEAPON_1"), [] { sendSwitchWeapon(0); });
-        act(pressed("WEAPON_2"), [] { sendSwitchWeapon(1); });
-        act(pressed("WEAPON_3"), [] { sendSwitchWeapon(2); });
+        actOnKey(p, pressed("RELOAD"), sendReload);
+        actOnKey(p, pressed("CHECK_AMMO"), sendCheckAmmo);
+        actOnKey(p, pressed("WEAPON_1"), [] { sendSwitchWeapon(0); });
+        actOnKey(p, pressed("WEAPON_2"), [] { sendSwitchWeapon(1); });
+        actOnKey(p, pressed("WEAPON_3"), [] { sendSwitchWeapon(2); });
     }
-    act(held(VK_RETURN), sendAction);
+    actOnKey(p, held(VK_RETURN), sendAction);
+}
+
+void stepMapElements(int delta) {
+    playSound("ui_nav", -1, -1);
+    mapElementsSelection = wrapIndex(mapElementsSelection, delta, static_cast<int32_t>(mapElementsOptions.size()));
+    sayListEntry(mapElementsOptions, mapElementsSelection);
+}
+
+// While open it takes every key of the house, movement included.
+void mapElementsKeys(const KeyPass& p) {
+    // Rebuilt every pass so that a door opened meanwhile leaves the list.
+    rebuildMapElementsMenu();
+    if (!p.canAct) return;
+    // The first held key only.
+    actOnKey(p, held(VK_ESCAPE), closeMapElementsMenu) || actOnKey(p, held(VK_UP), [] { stepMapElements(-1); }) ||
+        actOnKey(p, held(VK_DOWN), [] { stepMapElements(1); }) || actOnKey(p, held(VK_RETURN), [] {
+            if (mapElementsOptions[mapElementsSelection] == "Retour") closeMapElementsMenu();
+        });
 }
 
 // Shots keep their own, shorter gap, measured on a fresh tick.
@@ -135,39 +128,14 @@ void cleanupMaisonScene() {
 void onStartMaison(FieldCursor&) { SceneManager::switchScene(Scene::MAISON); }
 
 void handleMaisonKeys(const KeyPass& p) {
-    if (p.canAct && KeyBindingManager::isPressed("MAP_ELEMENTS_MENU") && !isMapElementsMenuOpen) {
-        openMapElementsMenu();
-        lastActionTime = p.now;
-    }
+    if (p.canAct) actOnKey(p, pressed("MAP_ELEMENTS_MENU") && !isMapElementsMenuOpen, openMapElementsMenu);
     if (isMapElementsMenuOpen) {
-        // Rebuilt every pass so that a door opened meanwhile leaves the list.
-        rebuildMapElementsMenu();
-        if (!p.canAct) return;
-        const int32_t n = static_cast<int32_t>(mapElementsOptions.size());
-        if (held(VK_ESCAPE)) {
-            closeMapElementsMenu();
-        } else if (held(VK_UP)) {
-            playSound("ui_nav", -1, -1);
-            mapElementsSelection = mapElementsSelection - 1 < 0 ? n - 1 : mapElementsSelection - 1;
-            sayListEntry(mapElementsOptions, mapElementsSelection);
-        } else if (held(VK_DOWN)) {
-            playSound("ui_nav", -1, -1);
-            mapElementsSelection = mapElementsSelection + 1 >= n ? 0 : mapElementsSelection + 1;
-            sayListEntry(mapElementsOptions, mapElementsSelection);
-        } else if (held(VK_RETURN)) {
-            if (mapElementsOptions[mapElementsSelection] == "Retour") closeMapElementsMenu();
-        } else {
-            return;
-        }
-        lastActionTime = p.now;
+        mapElementsKeys(p);
         return;
     }
-    if (p.canAct && held(VK_ESCAPE)) {
-        openExitConfirmation("Quitter la partie ? Non");
-        lastActionTime = p.now;
-    }
-    // Movement works dead or alive, whatever the action gap says.
-    movementKeys(p);
+    if (p.canAct) actOnKey(p, held(VK_ESCAPE), [] { openExitConfirmation("Quitter la partie ? Non"); });
+    // Movement works dead or alive, whatever the action gap says; two arrows held step twice.
+    stepKeys(p, false);
     pacedKeys(p);
     shootKey();
 }

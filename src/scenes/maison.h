@@ -2,7 +2,7 @@
 // The house map, where the game is played: entering and leaving it, its
 // keys and the map elements menu.
 #include "input/key_pass.h"
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 #include <cstdint>
 #include <string>

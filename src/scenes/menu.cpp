@@ -1,5 +1,6 @@
 #include "scenes/menu.h"
 
+#include "base/wrap.h"
 #include "core/local_player.h"
 #include "core/save_file.h"
 #include "core/scene.h"
@@ -7,11 +8,9 @@
 #include "audio/playback.h"
 #include "audio/sound_registry.h"
 #include "audio/volume.h"
-#include "input/key_bindings.h"
 #include "input/text_input.h"
 #include "net/connection.h"
 #include "platform/audio_device.h"
-#include "platform/keyboard.h"
 #include "scenes/account.h"
 
 std::vector<std::string> menuOptions;
@@ -47,7 +46,7 @@ void refreshMenuEntries() {
 void menuNavigate(int delta) {
     const int n = static_cast<int>(menuOptions.size());
     if (n == 0) return;
-    menuSelection = ((menuSelection + delta) % n + n) % n;
+    menuSelection = wrapIndex(menuSelection, delta, n);
     playSound("ui_nav", -1, -1);
     say(menuOptions[menuSelection]);
 }
@@ -156,36 +155,54 @@ void beginMenuMusicSelection() {
 
 namespace {
 
-bool held(int vk) { return platform::isKeyDown(vk); }
-bool pressed(const char* action) { return KeyBindingManager::isPressed(action); }
+// A step in one of the screen's own lists: "ui_nav", then the entry reached.
+void stepList(const std::vector<std::string>& list, int32_t& cursor, int32_t delta, int32_t n) {
+    cursor = wrapIndex(cursor, delta, n);
+    playSound("ui_nav", -1, -1);
+    sayListEntry(list, cursor);
+}
 
-void musicChoiceKeys(const KeyPass& p) {
+void stepServerList(int32_t delta) {
+    stepList(serverListOptions, serverSelection, delta, static_cast<int32_t>(serverListOptions.size()));
+}
+
+void stepOptions(int32_t delta) {
+    const int32_t n = optionEntries.empty() ? 1 : static_cast<int32_t>(optionEntries.size());
+    stepList(optionEntries, subMenuSelection, delta, n);
+}
+
+// Each step plays the music reached from its start.
+void stepMusicChoice(int32_t delta) {
     const int32_t n = menuMusicOptions.empty() ? 6 : static_cast<int32_t>(menuMusicOptions.size());
-    auto move = [&](int32_t delta) {
-        menuMusicSelection = (menuMusicSelection + delta + n) % n;
-        playSound("ui_nav", -1, -1);
-        playMenuMusicIndex(menuMusicSelection + 1, true, true);
-        sayListEntry(menuMusicOptions, menuMusicSelection);
-    };
-    if (held(VK_UP)) {
-        move(-1);
-    } else if (held(VK_DOWN)) {
-        move(1);
-    } else if (held(VK_RETURN)) {
-        setMenuMusicIndex(menuMusicSelection + 1);
-        playSound("ui_valid", -1, -1);
-        if (menuMusicSelection >= 0 && menuMusicSelection < static_cast<int32_t>(menuMusicOptions.size()))
-            say(menuMusicOptions[menuMusicSelection] + " sélectionnée");
-        isSelectingMenuMusic = false;
-    } else if (held(VK_ESCAPE)) {
-        playSound("ui_back", -1, -1);
-        isSelectingMenuMusic = false;
-        playMenuMusicIndex(getMenuMusicIndex(), true, true);
-        say("Options");
+    menuMusicSelection = wrapIndex(menuMusicSelection, delta, n);
+    playSound("ui_nav", -1, -1);
+    playMenuMusicIndex(menuMusicSelection + 1, true, true);
+    sayListEntry(menuMusicOptions, menuMusicSelection);
+}
+
+void storeMusicChoice() {
+    setMenuMusicIndex(menuMusicSelection + 1);
+    playSound("ui_valid", -1, -1);
+    if (menuMusicSelection >= 0 && menuMusicSelection < static_cast<int32_t>(menuMusicOptions.size()))
+        say(menuMusicOptions[menuMusicSelection] + " sélectionnée");
+    isSelectingMenuMusic = false;
+}
+
+void cancelMusicChoice() {
+    playSound("ui_back", -1, -1);
+    isSelectingMenuMusic = false;
+    playMenuMusicIndex(getMenuMusicIndex(), true, true);
+    say("Options");
+}
+
+void confirmOption() {
+    playSound("ui_valid", -1, -1);
+    if (subMenuSelection == 0) {
+        beginMenuMusicSelection();
     } else {
-        return;
+        SceneManager::switchScene(Scene::MENU);
+        say("Menu principal");
     }
-    lastActionTime = p.now;
 }
 
 } // namespace
@@ -193,69 +210,31 @@ void musicChoiceKeys(const KeyPass& p) {
 void handleMenuKeys(const KeyPass& p) {
     if (!p.canAct) return;
     if (isSelectingServer) {
-        const int32_t n = static_cast<int32_t>(serverListOptions.size());
-        if (held(VK_UP)) {
-            serverSelection = (serverSelection + n - 1) % n;
-            playSound("ui_nav", -1, -1);
-            sayListEntry(serverListOptions, serverSelection);
-        } else if (held(VK_DOWN)) {
-            serverSelection = (serverSelection + 1) % n;
-            playSound("ui_nav", -1, -1);
-            sayListEntry(serverListOptions, serverSelection);
-        } else if (held(VK_RETURN)) {
-            menuConfirm();
-        } else if (held(VK_ESCAPE)) {
-            isSelectingServer = false;
-            sayListEntry(menuOptions, menuSelection);
-        } else {
-            return;
-        }
-        lastActionTime = p.now;
+        // The first held key only.
+        actOnKey(p, held(VK_UP), [] { stepServerList(-1); }) || actOnKey(p, held(VK_DOWN), [] { stepServerList(1); }) ||
+            actOnKey(p, held(VK_RETURN), menuConfirm) || actOnKey(p, held(VK_ESCAPE), [] {
+                isSelectingServer = false;
+                sayListEntry(menuOptions, menuSelection);
+            });
         return;
     }
-    if (pressed("MENU_UP")) {
-        menuNavigate(-1);
-        lastActionTime = p.now;
-    }
-    if (pressed("MENU_DOWN")) {
-        menuNavigate(1);
-        lastActionTime = p.now;
-    }
-    if (pressed("MENU_CONFIRM")) {
-        menuConfirm();
-        lastActionTime = p.now;
-    }
+    actOnKey(p, pressed("MENU_UP"), [] { menuNavigate(-1); });
+    actOnKey(p, pressed("MENU_DOWN"), [] { menuNavigate(1); });
+    actOnKey(p, pressed("MENU_CONFIRM"), menuConfirm);
 }
 
 void handleOptionsKeys(const KeyPass& p) {
     if (!p.canAct) return;
     if (isSelectingMenuMusic) {
-        musicChoiceKeys(p);
+        // The first held key only.
+        actOnKey(p, held(VK_UP), [] { stepMusicChoice(-1); }) || actOnKey(p, held(VK_DOWN), [] { stepMusicChoice(1); }) ||
+            actOnKey(p, held(VK_RETURN), storeMusicChoice) || actOnKey(p, held(VK_ESCAPE), cancelMusicChoice);
         return;
     }
-    const int32_t n = optionEntries.empty() ? 1 : static_cast<int32_t>(optionEntries.size());
-    if (held(VK_UP)) {
-        subMenuSelection = (subMenuSelection - 1 + n) % n;
-        playSound("ui_nav", -1, -1);
-        sayListEntry(optionEntries, subMenuSelection);
-        lastActionTime = p.now;
-    }
-    if (held(VK_DOWN)) {
-        subMenuSelection = (subMenuSelection + 1) % n;
-        playSound("ui_nav", -1, -1);
-        sayListEntry(optionEntries, subMenuSelection);
-        lastActionTime = p.now;
-    }
-    if (held(VK_RETURN)) {
-        playSound("ui_valid", -1, -1);
-        if (subMenuSelection == 0) {
-            beginMenuMusicSelection();
-        } else {
-            SceneManager::switchScene(Scene::MENU);
-            say("Menu principal");
-        }
-        lastActionTime = p.now;
-    }
+    // Each held key acts; Escape does nothing here.
+    actOnKey(p, held(VK_UP), [] { stepOptions(-1); });
+    actOnKey(p, held(VK_DOWN), [] { stepOptions(1); });
+    actOnKey(p, held(VK_RETURN), confirmOption);
 }
 
 void resetMenuState() {

@@ -1,6 +1,6 @@
 #pragma once
 // The house's four doors, as the server last told them.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 // True when the door at that tile is closed; false where no door stands.
 bool isDoorClosedAt(int x, int y);

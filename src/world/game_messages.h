@@ -1,7 +1,7 @@
 #pragma once
 // The server's game-wide messages: the end of a game, its statistics, the
 // bonuses and the second chance.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 void onSecondChanceReady(FieldCursor& fields);
 void onGameOverSignal(FieldCursor& fields);

@@ -25,7 +25,7 @@ void onBoxOpeningStart(FieldCursor& f) {
 }
 
 void onBoxSpawn(FieldCursor& f) {
-    const std::string weapon = readName(f);
+    const std::string weapon = readField(f);
     const TileField t = readTile(f);
     moveBox(t);
     currentBox.weaponName = weapon;
@@ -54,7 +54,7 @@ void onBoxReady(FieldCursor& f) {
 }
 
 void onBoxPickupOk(FieldCursor& f) {
-    const std::string weapon = readName(f);
+    const std::string weapon = readField(f);
     const TileField t = readTile(f);
     stopBoxWeaponLoop();
     playBoxPickup(weapon, t.x, t.y);

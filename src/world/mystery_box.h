@@ -1,6 +1,6 @@
 #pragma once
 // The mystery box as the server last described it, and its sounds.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 void onEpeePickupOk(FieldCursor& fields);
 void onBoxOpeningStart(FieldCursor& fields);

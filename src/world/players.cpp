@@ -30,14 +30,14 @@ void onPos(FieldCursor& f) {
 }
 
 void onRemoteMove(FieldCursor& f) {
-    const std::string pseudo = readName(f);
+    const std::string pseudo = readField(f);
     const TileField t = readTile(f);
     // The client's own moves come back too; the POS: message already stepped.
     if (!isLocalPseudo(pseudo) && t.valid) playStepAt(t.x, t.y);
 }
 
 void onPlayerDown(FieldCursor& f) {
-    const std::string pseudo = readName(f);
+    const std::string pseudo = readField(f);
     playSound("player_death", -1, -1);
     if (!isLocalPseudo(pseudo)) return;
     setLocalDead(true);
@@ -64,8 +64,8 @@ void onPotionBought(FieldCursor&) {
 void onShootOk(FieldCursor& f) { playWeaponShoot(readRest(f)); }
 
 void onRemoteShoot(FieldCursor& f) {
-    const std::string pseudo = readName(f);
-    const std::string weapon = readName(f);
+    const std::string pseudo = readField(f);
+    const std::string weapon = readField(f);
     const TileField t = readTile(f);
     if (!isLocalPseudo(pseudo)) playRemoteWeaponShoot(weapon, t.x, t.y);
 }
@@ -84,7 +84,7 @@ void onHealthMsg(FieldCursor& f) { say(readRest(f)); }
 void onWall(FieldCursor&) { playWallSound(); }
 
 void onPlayerHit(FieldCursor& f) {
-    const std::string who = readName(f);
+    const std::string who = readField(f);
     const bool local = (!myProfile.email.empty() && who == myProfile.email) ||
                        (!myProfile.username.empty() && who == myProfile.username);
     if (!local) return;

@@ -1,7 +1,7 @@
 #pragma once
 // The players of a game as the client hears them: the local player's steps,
 // death and revival, every player's steps and shots, weapons and bumps.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 void onPos(FieldCursor& fields);
 void onRemoteMove(FieldCursor& fields);

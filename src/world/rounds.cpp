@@ -5,23 +5,23 @@
 #include "world/world_state.h"
 #include "world/zombies.h"
 
-std::string killsSentence(const std::string& list) {
+namespace {
+
+// "pseudo : count" for each entry "pseudo:count" that has a ':', ". " between two.
+std::string killsSentence(const std::vector<std::string>& entries) {
     std::string sentence = "Round terminé. Nombre de kill par joueur : ";
     bool first = true;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find('|', start);
-        if (end == std::string::npos) end = list.size();
-        const std::string entry = list.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& entry : entries) {
         const size_t colon = entry.rfind(':');
-        if (entry.empty() || colon == std::string::npos) continue;
+        if (colon == std::string::npos) continue;
         if (!first) sentence += ". ";
         sentence += entry.substr(0, colon) + " : " + entry.substr(colon + 1);
         first = false;
     }
     return sentence;
 }
+
+} // namespace
 
 void onRoundStart(FieldCursor& f) {
     int32_t round = 0;
@@ -34,7 +34,7 @@ void onRoundStart(FieldCursor& f) {
 
 void onRoundEndKills(FieldCursor& f) {
     playSound("round_over", -1, -1);
-    say(killsSentence(readRest(f)));
+    say(killsSentence(readList(f)));
 }
 
 void onRoundEnd(FieldCursor&) {

@@ -98,9 +98,7 @@ void updateZombieAudio(int x, int y) {
 }
 
 void onZSpawn(FieldCursor& f) {
-    int32_t id = 0;
-    readInt(f, id);
-    skipSeparator(f);
+    const int32_t id = readId(f);
     const TileField t = readTile(f);
     ZombieClient z;
     z.id = id;
@@ -111,9 +109,7 @@ void onZSpawn(FieldCursor& f) {
 }
 
 void onZPos(FieldCursor& f) {
-    int32_t id = 0;
-    readInt(f, id);
-    skipSeparator(f);
+    const int32_t id = readId(f);
     const TileField t = readTile(f);
     ZombieClient* z = findZombie(id);
     if (!z) return;
@@ -128,10 +124,8 @@ void onZPos(FieldCursor& f) {
 
 namespace {
 void onZImpact(FieldCursor& f, bool killed) {
-    int32_t id = 0;
-    readInt(f, id);
-    skipSeparator(f);
-    const std::string weapon = readName(f);
+    const int32_t id = readId(f);
+    const std::string weapon = readField(f);
     const TileField t = readTile(f);
     playImpactSound(weapon, killed, t.x, t.y);
     if (!killed) return;

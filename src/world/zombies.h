@@ -2,7 +2,7 @@
 // The zombies the client knows, their footsteps and their groans. Position
 // updates come often and irregularly; the step throttle turns the distance
 // a zombie walks into a natural footstep rhythm.
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 #include <cstdint>
 #include <map>

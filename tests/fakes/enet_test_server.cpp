@@ -106,6 +106,13 @@ std::vector<std::string> EnetTestServer::packets() {
     return bytes;
 }
 
+std::vector<std::string> EnetTestServer::messages(size_t count) {
+    waitUntil([&] { return received().size() >= count; }, 3000);
+    std::vector<std::string> texts;
+    for (const Received& packet : received()) texts.push_back(packet.bytes.substr(0, packet.bytes.find('\0')));
+    return texts;
+}
+
 int EnetTestServer::connects() { std::lock_guard<std::mutex> lock(mutex_); return connects_; }
 
 int EnetTestServer::disconnects() { std::lock_guard<std::mutex> lock(mutex_); return disconnects_; }

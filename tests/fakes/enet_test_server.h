@@ -9,9 +9,6 @@
 #include <thread>
 #include <vector>
 
-// A message as the client frames it: its text and a NUL.
-inline std::string framed(const std::string& text) { return text + std::string(1, '\0'); }
-
 typedef struct _ENetHost ENetHost;
 typedef struct _ENetPeer ENetPeer;
 
@@ -45,6 +42,9 @@ public:
     std::vector<Received> received();
     // Their bytes only.
     std::vector<std::string> packets();
+    // The messages received, each without its NUL, once at least `count` have
+    // arrived (waiting in real time, 3 s at most).
+    std::vector<std::string> messages(size_t count = 0);
     int connects();
     int disconnects();
     // Waits (real time) until `condition` holds; false on time-out.

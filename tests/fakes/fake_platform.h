@@ -43,7 +43,7 @@ const std::vector<std::string>& spoken();
 std::string lastSpoken();
 void clearSpoken();
 
-// --- chance draws: the scripted values come first, then the C library's rand().
+// --- chance draws: the scripted values in order, then 0.
 void scriptDraws(std::vector<int> draws);
 size_t drawsLeft();
 

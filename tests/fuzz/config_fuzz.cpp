@@ -5,9 +5,6 @@
 #include "input/key_bindings.h"
 #include "platform/keyboard.h"
 
-#include <fstream>
-#include <iterator>
-
 namespace {
 
 const char* const kActions[] = {
@@ -21,14 +18,9 @@ const char* const kActions[] = {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input = asText(data, size);
-    std::ofstream("config.ini", std::ios::binary) << input;
+    writeFile("config.ini", input);
     fake::reset();
     fake::setKey(VK_SHIFT, true);
     fake::setKey('A', true);

@@ -1,20 +1,16 @@
 #pragma once
-// Shared by the fuzz targets.
+// Shared by the fuzz targets, which all run in a scratch folder of their own
+// (LLVMFuzzerInitialize is here).
+#include "scratch.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-// The client reads and writes its files in the working folder: the whole run
-// happens in a fresh folder of its own.
-void enterScratchFolder();
-
 // Files of the working folder whose names start with `prefix`, sorted.
 std::vector<std::string> filesStartingWith(const std::string& prefix);
-
-// A whole file's bytes; empty when it cannot be read.
-std::string readFile(const std::string& name);
 
 inline std::string asText(const uint8_t* data, size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);

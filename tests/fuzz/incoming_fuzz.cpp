@@ -2,24 +2,19 @@
 // scene by its first byte ('0' intro to '4' options); every further line is
 // one message, handled in order, a frame apart.
 #include "app/app.h"
-#include "audio_test_support.h"
+#include "client_test_support.h"
 #include "base/utf8.h"
 #include "core/save_file.h"
 #include "core/scene.h"
 #include "fuzz_support.h"
 #include "net/connection.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input = asText(data, size);
     const size_t firstBreak = input.find('\n');
     if (input.empty() || firstBreak == std::string::npos) return -1;
 
-    audio_test::startAudio();
+    startAudio();
     myProfile = PlayerProfile{"Zoé", "zoe@exemple.fr", std::string(64, 'c'), "F"};
     SceneManager::currentScene = static_cast<Scene>(static_cast<uint8_t>(input[0] - '0') % 5);
     for (size_t start = firstBreak + 1; start <= input.size();) {

@@ -56,11 +56,6 @@ uint32_t loggedIn(const std::string& pseudo, const std::string& address) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every input meets a new server with an empty database.
     std::filesystem::remove_all("data");

@@ -1,10 +1,15 @@
-// A new player's whole first game, by ear and keys alone: the client's main
+// A new player's whole first evening, by ear and keys alone: the client's main
 // loop with its platform doubles against a real AshenServer on the main port.
-// The fake clock follows real time, since the server's zombies do.
+// An account is made, a stale password refused then typed, the lobby's edge
+// and information keys answered, a team made that plays a game to its end,
+// then dissolved, and the rankings name the player. The fake clock follows
+// real time, since the server's zombies do.
+#include "base/sha256.h"
 #include "client_test_support.h"
 #include "core/local_player.h"
 #include "core/scene.h"
 #include "net/connection.h"
+#include "net/outgoing.h"
 #include "server_process.h"
 #include "world/doors.h"
 #include "world/world_state.h"
@@ -79,11 +84,16 @@ private:
     }
 
     void hear(const std::string& text) {
-        if (text == "Map d'attente.") ++lobbyArrivals;
+        // Back in the lobby after the game, the script goes on.
+        if (text == "Map d'attente." && ++lobbyArrivals == 2) phase = Phase::SCRIPT, stepAt_ = fake::now();
         if (phase == Phase::SCRIPT && step_ < script.size() && text.rfind(script[step_].hear, 0) == 0) {
             script[step_++].then();
             stepAt_ = fake::now();
-            if (step_ == script.size()) phase = Phase::HUNT;
+            if (script[step_ - 1].hear == "Round 1") phase = Phase::HUNT;
+            if (step_ == script.size()) {
+                phase = Phase::DONE;
+                fake::pushClose();
+            }
         } else if (phase == Phase::HUNT && text.rfind("Round terminé", 0) == 0) {
             roundEnd = text;
             phase = Phase::TO_DOOR;
@@ -91,10 +101,6 @@ private:
             heardDown = true;
         } else if (text.rfind("Partie terminée au round", 0) == 0) {
             stats = text;
-        }
-        if (lobbyArrivals == 2 && phase != Phase::DONE) {
-            phase = Phase::DONE;
-            fake::pushClose();
         }
     }
 
@@ -170,28 +176,55 @@ private:
 
 } // namespace
 
-TEST_F(FirstGame, ANewPlayerMakesATeamOfOneKillsTheFirstRoundOpensADoorAndFallsInTheSecond) {
+TEST_F(FirstGame, ANewPlayersAccountTeamAndGameToItsEndThenTheRankings) {
     ServerProcess server({"--port", std::to_string(PORT_MAIN)});
     ASSERT_EQ(server.port(), PORT_MAIN);
     script = {
         {"Menu principal", [] { tap(VK_RETURN, 30, 300); }}, // "Créer un compte"
         {"Choisis un pseudo", [] { type("Alice"); }},
-        {"Email du compte", [] { type("alice@example.org"); }},
+        {"Email du compte", [] { type("  Alice@Example.ORG "); }},
         {"Mot de passe du compte", [] { type("mot de passe"); }},
-        {"Choisissez le sexe", [] { tap(VK_RETURN, 30, 300); }},
-        {"Compte créé et enregistré.", [] { tap(VK_RETURN, 30, 300); }}, // "Connexion au serveur"
+        {"Choisissez le sexe", [] { tap(VK_RIGHT, 30, 300); tap(VK_RETURN, 30, 600); }}, // "Féminin"
+        // A password changed elsewhere: the stored hash is refused, and then asked for once.
+        {"Compte créé et enregistré.", [] { myProfile.passHash = sha256Hex("ancien"); tap(VK_RETURN, 30, 300); }},
         {"Sélection du serveur. Serveur Principal", [] { tap(VK_RETURN, 30, 300); }},
-        {"Map d'attente.", [] { tap(VK_RETURN, 30, 300); }}, // the group menu, at the entrance
+        // Back in the menu, on "Connexion au serveur".
+        {"Connexion échouée. E-mail ou mot de passe incorrect.", [] {
+             myProfile.passHash.clear();
+             tap(VK_RETURN, 30, 300);
+         }},
+        {"Sélection du serveur. Serveur Principal", [] { tap(VK_RETURN, 30, 300); }},
+        {"Mot de passe du compte (une seule fois)", [] { type("mot de passe"); }},
+        // At the entrance: a step against the edge, then the group menu.
+        {"Map d'attente.", [] { tap(VK_LEFT); tap(VK_RETURN, 30, 300); }},
         {"Menu de groupe : Créer une équipe", [] { tap(VK_RETURN, 30, 300); }},
         {"Nom de l'équipe ?", [] { type("Seule"); }},
-        {"Equipe rejointe : Seule", [] { tap(VK_DOWN, 30, 300); }},
+        {"Equipe rejointe : Seule", [] { sendJoinTeam("Seule"); }}, // as no menu would
+        {"Vous êtes déjà dans une équipe.", [] { tap(VK_DOWN, 30, 300); }},
         {"Lancer la partie", [] { tap(VK_RETURN, 30, 300); }},
         {"Round 1", [] {}},
+        // Back in the lobby, the team's menu still open: closed, the information
+        // keys, the team dissolved, the round ranking.
+        {"Map d'attente.", [] { tap(VK_ESCAPE, 30, 300); }},
+        {"Fermé", [] { tap(VK_F1, 30, 300); }},
+        {"1 joueur en ligne : Alice.", [] { tap(VK_F1 + 2, 30, 300); }},
+        {"Serveur en ligne depuis ", [] { tap('H', 30, 300); }},
+        {"100 points de vie sur 100.", [] { tap(VK_RETURN, 30, 300); }},
+        {"Chef : Alice", [] { tap(VK_UP, 30, 300); }},
+        {"Retour", [] { tap(VK_UP, 30, 300); }},
+        {"Dissoudre l'équipe", [] { tap(VK_RETURN, 30, 300); }},
+        {"L'equipe a ete dissoute.", [] { tap(VK_RETURN, 30, 300); }}, // "Voir le classement"
+        {"Classement par points", [] { tap(VK_UP, 30, 300); }},
+        {"Retour", [] { tap(VK_UP, 30, 300); }},
+        {"Classement par round", [] { tap(VK_RETURN, 30, 300); }},
+        {"Classement par round", [] { tap(VK_DOWN, 30, 300); }},
+        {"1 : Alice, round 2", [] {}},
     };
     press(VK_RETURN, 100); // skips the intro
     fake::at(10, [this] { tick(); });
     runClient();
 
+    EXPECT_GE(played("wall_lobby"), 1u);
     EXPECT_EQ(roundEnd, "Round terminé. Nombre de kill par joueur : Alice : 6");
     EXPECT_EQ(played("death_walker"), 6u) << "every zombie of the first round heard dying";
     EXPECT_GE(played("fire_Revolver"), 12u) << "two hits a zombie at least";
@@ -200,9 +233,19 @@ TEST_F(FirstGame, ANewPlayerMakesATeamOfOneKillsTheFirstRoundOpensADoorAndFallsI
     EXPECT_TRUE(heardDown);
     EXPECT_EQ(count("Partie terminee."), 1u);
     EXPECT_EQ(stats.rfind("Partie terminée au round 2. Alice : 6 zombies tués", 0), 0u) << stats;
-    EXPECT_EQ(SceneManager::currentScene, Scene::LOBBY);
-    EXPECT_FALSE(isLocalDead());
-    EXPECT_EQ(localPlayer.x, 0);
-    EXPECT_EQ(localPlayer.y, 0);
     EXPECT_EQ(lobbyArrivals, 2) << "back in the lobby after the game";
+    EXPECT_FALSE(isLocalDead());
+    // Only hashes are kept: of the trimmed, lower-cased address and of the password.
+    const PlayerProfile saved = loadIdentity();
+    EXPECT_EQ(saved.email, sha256Hex("alice@example.org"));
+    EXPECT_EQ(saved.passHash, sha256Hex("mot de passe"));
+    EXPECT_EQ(saved.gender, "F");
+    EXPECT_EQ(readFile("save.dat").find("mot de passe"), std::string::npos);
+
+    // The log names connections, refusals and logins, never an address.
+    std::string log;
+    for (std::string line; !(line = server.readLine(500)).empty();) log += line + "\n";
+    for (const char* expected : {"connexion depuis 127.0.0.1", "connexion refusée (identifiants)", "connecté : Alice"})
+        EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
+    EXPECT_EQ(log.find("alice@"), std::string::npos) << "no address in the log";
 }

@@ -34,23 +34,19 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         });
     }
-    // The packets received once those sent before `at` have had time to arrive.
+    // The messages received once those sent before `at` have had time to arrive.
     void snapshot(uint32_t at) {
         fake::at(at, [this, at] {
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
-            seen[at] = server.packets();
+            seen[at] = server.messages();
         });
     }
     size_t countAt(uint32_t at, const std::string& text) {
-        const auto& p = seen[at];
-        return static_cast<size_t>(std::count(p.begin(), p.end(), framed(text)));
+        return static_cast<size_t>(std::count(seen[at].begin(), seen[at].end(), text));
     }
-    // The packets that arrived between two snapshots, without their NUL.
+    // The messages that arrived between two snapshots.
     std::vector<std::string> between(uint32_t from, uint32_t to) {
-        std::vector<std::string> out;
-        for (size_t i = seen[from].size(); i < seen[to].size(); ++i)
-            out.push_back(seen[to][i].substr(0, seen[to][i].size() - 1));
-        return out;
+        return std::vector<std::string>(seen[to].begin() + long(seen[from].size()), seen[to].end());
     }
     static void hold(std::initializer_list<int> keys, uint32_t at, uint32_t holdMs) {
         for (int vk : keys) press(vk, at, holdMs);
@@ -101,15 +97,16 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
     press(VK_F1 + 10, 3700); // F11: the mixer report
     fake::at(3750, [&] { seen[3750] = {fake::lastSpoken()}; });
 
-    // Down: no shot, reload, ammo check or weapon switch; the rest still works.
+    // Down: no shot, reload, ammo check or weapon switch; the requests, the
+    // revive and action keys and the steps still work.
     serverSays(3800, "PLAYER_DOWN:Alice:0,0");
     bool spokenDead = false;
     fake::at(3850, [&] { spokenDead = fake::lastSpoken() == "Vous etes mort !" && isLocalDead(); });
-    hold({VK_SPACE, 'R', 'Q', '1', VK_UP, VK_RETURN, 'U', VK_F1}, 4000, 100);
+    hold({VK_SPACE, 'R', 'Q', '1', VK_UP, VK_RETURN, 'U', VK_F1, VK_F1 + 4, 'B', 'H', 'T', 'K', 'P'}, 4000, 100);
     snapshot(3990);
     snapshot(4200);
     serverSays(4300, "REVIVED");
-    hold({'R', '1'}, 4400, 30);
+    hold({'R', 'Q', '1', '3'}, 4400, 30);
     hold({VK_SPACE}, 4400, 70);
     snapshot(4500);
     // The game ends in the lobby.
@@ -132,8 +129,9 @@ TEST_F(House, AGameFromItsStartWithMovesShotsDeathAndRevival) {
     ASSERT_EQ(seen[3750].size(), 1u);
     EXPECT_EQ(seen[3750][0].rfind("Audio debug. Total ", 0), 0u) << seen[3750][0];
     EXPECT_TRUE(spokenDead);
-    EXPECT_EQ(between(3990, 4200), (Texts{"MOVE:Z", "GET_MEMBER:0", "REVIVE", "ACTION"}));
-    EXPECT_EQ(between(4200, 4500), (Texts{"RELOAD", "SWITCH:0", "SHOOT"}));
+    EXPECT_EQ(between(3990, 4200), (Texts{"MOVE:Z", "GET_MEMBER:0", "GET_MEMBER:4", "REQ_BOX", "CHECK_HEALTH",
+                                          "REQ_ROUND", "REQ_KILLS", "REQ_POINTS", "REVIVE", "ACTION"}));
+    EXPECT_EQ(between(4200, 4500), (Texts{"RELOAD", "CHECK_AMMO", "SWITCH:0", "SWITCH:2", "SHOOT"}));
     EXPECT_EQ(count("Réanimé."), 1u);
     EXPECT_TRUE(inLobby);
 }
@@ -151,22 +149,27 @@ TEST_F(House, MapElementsMenuFollowsTheDoorsTheServerOpens) {
         listed = mapElementsOptions;
         selection = mapElementsSelection;
     });
-    press(VK_ESCAPE, 1900);
-    bool closed = false;
-    fake::at(2000, [&] { closed = !isMapElementsMenuOpen && !isConfirmingExit; });
-    // The next game starts with every door closed again.
+    press(VK_RETURN, 1900); // on "Retour": closed
+    bool closedByRetour = false;
+    fake::at(2000, [&] { closedByRetour = !isMapElementsMenuOpen && !isConfirmingExit; });
+    // The next game starts with every door closed again; Escape closes the menu only.
     serverSays(2100, "GOTO_LOBBY");
     serverSays(2200, "START_MAISON");
     press('D', 2400);
     size_t listedInNextGame = 0;
     fake::at(2500, [&] { listedInNextGame = mapElementsOptions.size(); });
-    closeAt(2600);
+    press(VK_ESCAPE, 2700);
+    bool closedByEscape = false;
+    fake::at(2800, [&] { closedByEscape = !isMapElementsMenuOpen && !isConfirmingExit; });
+    closeAt(2900);
     runClient();
 
     EXPECT_EQ(count("Porte close, 70; 50"), 1u);
+    EXPECT_EQ(count("Retour"), 1u) << "up from the first entry";
     EXPECT_EQ(listed, (Texts{"Épée, 0; 50", "Potion de seconde vie, 53; 9", "Porte close, 50; 0",
                              "Porte close, 50; 50", "Retour"}));
     EXPECT_EQ(selection, 4) << "clamped to the new last entry";
-    EXPECT_TRUE(closed);
+    EXPECT_TRUE(closedByRetour);
     EXPECT_EQ(listedInNextGame, 7u);
+    EXPECT_TRUE(closedByEscape);
 }

@@ -1,5 +1,6 @@
 // The connection's life over real ENet on 127.0.0.1: connecting on a lossy
-// or dead port, the server going away, reconnecting, and the receive path.
+// or dead port, the server going away, reconnecting, and both paths: what is
+// sent (flushed at once, framed with its NUL) and what is received.
 #include "core/scene.h"
 #include "enet_test_server.h"
 #include "fake_platform.h"
@@ -39,6 +40,7 @@ protected:
 
 TEST_F(Connection, ServerDropIsSpokenOnceAndLaterSendsGoNowhere) {
     EnetTestServer server;
+    sendShoot(); // before any connection: nothing, and no harm
     ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
     ASSERT_TRUE(server.waitUntil([&] { return server.connects() == 1; }, 2000));
     SceneManager::currentScene = Scene::LOBBY;
@@ -106,13 +108,27 @@ TEST_F(Connection, ConnectingAgainClosesTheOldConnection) {
     updateNetworkStatus(); // nothing to service, nothing to crash
 }
 
-TEST_F(Connection, LostConnectRequestsAreSentAgainAndMessagesAreReadUpToTheirFirstNul) {
+TEST_F(Connection, LostConnectRequestsAreSentAgainAndMessagesTravelWhole) {
     EnetTestServer server;
     server.dropIncoming(2); // the first request and its first resend
     const auto start = Clock::now();
     ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
     EXPECT_LT(msSince(start), 5000);
     ASSERT_TRUE(server.waitUntil([&] { return server.connects() == 1; }, 2000));
+
+    // Sent without any service of the client's host: each leaves at once.
+    // (The other requests are heard through the keys and menus that send them.)
+    requestMove('S');
+    sendGetTeamMembers("Alpha");
+    sendLeaveMaison();
+    fake::setTime(4294967295u);
+    handleF2();
+    using namespace std::string_literals;
+    const std::vector<std::string> framed = {"MOVE:S\0"s, "GET_TEAM_MEMBERS:Alpha\0"s, "LEAVE_MAISON\0"s,
+                                             "PING:4294967295\0"s};
+    server.messages(framed.size());
+    EXPECT_EQ(server.packets(), framed);
+    for (const auto& packet : server.received()) EXPECT_TRUE(packet.channel == 0 && packet.reliable) << packet.bytes;
 
     server.sendRaw("SAY:sans terminateur");
     server.sendRaw(std::string("SAY:avant\0SAY:apres", 19));

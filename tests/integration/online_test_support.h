@@ -27,7 +27,7 @@ protected:
     static void awaitPackets(EnetTestServer& server, uint32_t at, size_t count,
                              std::initializer_list<std::string> replies = {}) {
         fake::at(at, [&server, count, sent = std::vector<std::string>(replies)] {
-            server.waitUntil([&] { return server.packets().size() >= count; }, 3000);
+            server.messages(count);
             for (const std::string& reply : sent) server.send(reply);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         });
@@ -42,11 +42,5 @@ protected:
             at = std::find(at, fake::spoken().end(), text);
             ASSERT_NE(at, fake::spoken().end()) << "not heard in order: " << text;
         }
-    }
-    // What the server received, without the NULs.
-    static std::vector<std::string> texts(EnetTestServer& server) {
-        std::vector<std::string> out;
-        for (const std::string& p : server.packets()) out.push_back(p.substr(0, p.find('\0')));
-        return out;
     }
 };

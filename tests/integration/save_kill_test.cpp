@@ -27,21 +27,21 @@ namespace {
 
 class SaveKill : public TempFolder {};
 
-const PlayerProfile kAlice{"Alice", "alice@exemple.fr", std::string(64, 'a'), "F"};
-const PlayerProfile kBob{"Bob", "bob@exemple.fr", std::string(64, 'b'), "M"};
+const SaveData kAlice{{"Alice", "alice@exemple.fr", std::string(64, 'a'), "F"}, 2, std::vector<float>(8, 0.25f)};
+const SaveData kBob{{"Bob", "bob@exemple.fr", std::string(64, 'b'), "M"}, 5, std::vector<float>(8, 0.75f)};
 
 [[noreturn]] void saveForever() {
     g_slowSyncs = true;
     for (bool alice = true;; alice = !alice)
-        writeSave(alice ? kAlice : kBob, alice ? 2 : 5, std::vector<float>(8, alice ? 0.25f : 0.75f));
+        writeSave(alice ? kAlice : kBob);
 }
 
 } // namespace
 
 TEST_F(SaveKill, EveryKillLeavesAWholeOldOrNewFile) {
-    ASSERT_TRUE(writeSave(kBob, 5, std::vector<float>(8, 0.75f)));
+    ASSERT_TRUE(writeSave(kBob));
     const std::string bob = readFile("save.dat");
-    ASSERT_TRUE(writeSave(kAlice, 2, std::vector<float>(8, 0.25f)));
+    ASSERT_TRUE(writeSave(kAlice));
     const std::string alice = readFile("save.dat");
 
     std::mt19937 random(20261207);

@@ -1,19 +1,12 @@
-# The real AshenServer over ENet on 127.0.0.1, and the client's core talking to it.
-# Each test starts its own server on a free port.
+# The real AshenServer over ENet on 127.0.0.1, each test with its own server on a free port.
 add_executable(server_enet_tests ${CMAKE_CURRENT_LIST_DIR}/server_enet_test.cpp)
 target_link_libraries(server_enet_tests PRIVATE ashen_server GTest::gtest GTest::gtest_main)
 target_compile_definitions(server_enet_tests PRIVATE ASHEN_SERVER_EXE="$<TARGET_FILE:AshenServer>")
 add_dependencies(server_enet_tests AshenServer)
 gtest_discover_tests(server_enet_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
 
-add_executable(server_client_tests ${CMAKE_CURRENT_LIST_DIR}/server_client_test.cpp)
-target_include_directories(server_client_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
-target_link_libraries(server_client_tests PRIVATE ashen_core ashen_fakes GTest::gtest GTest::gtest_main)
-target_compile_definitions(server_client_tests PRIVATE ASHEN_SERVER_EXE="$<TARGET_FILE:AshenServer>")
-add_dependencies(server_client_tests AshenServer)
-gtest_discover_tests(server_client_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
-
-# A whole first game through the client's main loop; the server takes the main port.
+# A new player's account, lobby and whole first game through the client's main
+# loop against the real server, which takes the main port.
 add_executable(first_game_tests ${CMAKE_CURRENT_LIST_DIR}/first_game_test.cpp)
 target_include_directories(first_game_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(first_game_tests PRIVATE ashen_core ashen_fakes GTest::gtest GTest::gtest_main)

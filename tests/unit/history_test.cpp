@@ -19,20 +19,22 @@ protected:
 
 } // namespace
 
-TEST_F(History, FreshStartAnnouncesEmptyListsAndCategoriesWrap) {
+// Categories wrap, entries do not; an entry is filed under Global too.
+TEST_F(History, CategoriesWrapEntriesReachGlobalAndNeverWrap) {
     historyNavigate(true);
     historyCycleCategory(true);
     historyCycleCategory(false);
     historyCycleCategory(false);
     for (int i = 0; i < 4; ++i) historyCycleCategory(true);
     historyAnnounceCurrent();
+    historyCycleCategory(true);
+    historyCycleCategory(true); // back to Global
     EXPECT_EQ(fake::spoken(), (Texts{"Historique vide.", "Historique Radio vide.", "Historique Global vide.",
                                      "Historique Jeu vide.", "Historique Global vide.", "Historique Radio vide.",
                                      "Historique Équipe vide.", "Historique Message privé vide.",
-                                     "Historique Message privé vide."}));
-}
+                                     "Historique Message privé vide.", "Historique Jeu vide.", "Historique Global vide."}));
+    fake::clearSpoken();
 
-TEST_F(History, EntriesReachGlobalAndNeverWrap) {
     historyAdd(HistoryCategory::RADIO, "Alice: bonjour");
     historyAdd(HistoryCategory::GAME, "Manche 2");
     historyNavigate(false);

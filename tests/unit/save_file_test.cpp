@@ -1,7 +1,9 @@
 // save.dat: what is written, what loads back, the migration of the older
 // files, and what survives a failed write.
-#include "core/save_file.h"
+#include "app/app.h"
+#include "audio/volume.h"
 #include "base/sha256.h"
+#include "core/save_file.h"
 #include "temp_folder.h"
 
 #include <algorithm>
@@ -18,6 +20,10 @@ namespace {
 
 class SaveFile : public TempFolder {
 protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        resetClientForTests();
+    }
     // The contents of the save.dat.old-<seconds> files, oldest name first.
     static std::vector<std::string> setAside() {
         std::vector<std::string> names;
@@ -35,24 +41,22 @@ const std::string kHash = sha256Hex("secret");
 std::string fields(const PlayerProfile& p) { return p.username + "|" + p.email + "|" + p.passHash + "|" + p.gender; }
 
 // loadSave, or ensureSaveLoaded with `migrate`, as "username|email|passHash|gender|index|volumes",
-// prefixed with "refused " on failure; "?" fields, -7 and 42 show outputs left untouched.
+// or "refused".
 std::string load(bool migrate = false) {
-    PlayerProfile p{"?", "?", "?", "?"};
-    int index = -7;
-    std::vector<float> volumes{42.0f};
-    const bool ok = migrate ? ensureSaveLoaded(p, index, volumes) : loadSave(p, index, volumes);
+    const std::optional<SaveData> s = migrate ? ensureSaveLoaded() : loadSave();
+    if (!s) return "refused";
     std::ostringstream out;
-    out << (ok ? "" : "refused ") << fields(p) << '|' << index << '|';
-    for (size_t i = 0; i < volumes.size(); ++i) out << (i ? " " : "") << volumes[i];
+    out << fields(s->profile) << '|' << s->menuMusicIndex << '|';
+    for (size_t i = 0; i < s->volumes.size(); ++i) out << (i ? " " : "") << s->volumes[i];
     return out.str();
 }
 
-const std::string kUntouched = "refused ?|?|?|?|-7|42";
+const std::string kUntouched = "refused";
 
 } // namespace
 
 TEST_F(SaveFile, WritesTheLineFormatAndLoadsItBack) {
-    ASSERT_TRUE(writeSave({"Alice", "alice@example.fr", kHash, "F"}, 3, {1.0f, 0.5f, 0.95f, 0.0f, 0.123456789f}));
+    ASSERT_TRUE(writeSave({{"Alice", "alice@example.fr", kHash, "F"}, 3, {1.0f, 0.5f, 0.95f, 0.0f, 0.123456789f}}));
     EXPECT_EQ(readFile("save.dat"),
               "AR_SAVE_V1\nAlice\nalice@example.fr\n" + kHash + "\nF\n3\n1\n0.5\n0.95\n0\n0.123457\n");
     EXPECT_FALSE(fs::exists("save.dat.tmp"));
@@ -62,7 +66,7 @@ TEST_F(SaveFile, WritesTheLineFormatAndLoadsItBack) {
     EXPECT_EQ(load(), "Alice|alice@example.fr|" + kHash + "|F|3|1 0.5");
 
     // A line break inside a field would shift every later line.
-    ASSERT_TRUE(writeSave({"Al\nice", "a@b.fr\r\n", "x\ry", "M"}, 2, {0.5f}));
+    ASSERT_TRUE(writeSave({{"Al\nice", "a@b.fr\r\n", "x\ry", "M"}, 2, {0.5f}}));
     EXPECT_EQ(load(), "Alice|a@b.fr|xy|M|2|0.5");
 }
 
@@ -151,33 +155,45 @@ TEST_F(SaveFile, LegacyFilesAreMigratedAndNeverChanged) {
     EXPECT_EQ(setAside(), std::vector<std::string>{"AR_SAVE_V2\nSomeone\n"});
 }
 
-TEST_F(SaveFile, IdentityAccessorsKeepTheRestOfTheSave) {
+// The identity, the menu music and the volume levels are saved by three
+// writers; each keeps the others' sections, or writes their defaults.
+TEST_F(SaveFile, EachWriterKeepsTheRestOfTheSave) {
     EXPECT_FALSE(hasIdentity());
     EXPECT_EQ(fields(loadIdentity()), "|||");
     myProfile = {"stale", "stale@x.fr", "stale", "F"};
     initIdentity();
     EXPECT_EQ(fields(myProfile), "|||F");
 
-    ASSERT_TRUE(writeSave({"", "", "", "M"}, 4, {0.5f, 0.25f}));
+    ASSERT_TRUE(writeSave({{"", "", "", "M"}, 4, {0.5f, 0.25f}}));
     ASSERT_TRUE(saveIdentity({"Bob", "bob@x.fr", kHash, "M"}));
     EXPECT_EQ(load(), "Bob|bob@x.fr|" + kHash + "|M|4|0.5 0.25");
     initIdentity();
     EXPECT_EQ(fields(myProfile), "Bob|bob@x.fr|" + kHash + "|M");
+    setMenuMusicIndex(9);
+    EXPECT_EQ(load(), "Bob|bob@x.fr|" + kHash + "|M|6|0.5 0.25") << "limited to the six musics";
+    adjustVolume(AudioChannel::MAP, -0.5f);
+    EXPECT_EQ(load(), "Bob|bob@x.fr|" + kHash + "|M|6|1 1 1 1 1 1 0.5 1") << "all eight levels";
 
-    // With nothing saved, the identity is written with the defaults.
+    // With nothing saved, each writes the defaults for the rest.
     fs::remove("save.dat");
     ASSERT_TRUE(saveIdentity({"Eve", "eve@x.fr", "", "F"}));
     EXPECT_EQ(load(), "Eve|eve@x.fr||F|1|");
+    fs::remove("save.dat");
+    setMenuMusicIndex(2);
+    EXPECT_EQ(load(), "|||M|2|");
+    fs::remove("save.dat");
+    adjustVolume(AudioChannel::MASTER, -0.5f);
+    EXPECT_EQ(load(), "||||1|0.5 1 1 1 1 1 0.5 1");
 }
 
 TEST_F(SaveFile, AFailedWriteLeavesThePreviousSaveIntact) {
-    ASSERT_TRUE(writeSave({"Alice", "a@x.fr", kHash, "F"}, 2, {0.5f}));
+    ASSERT_TRUE(writeSave({{"Alice", "a@x.fr", kHash, "F"}, 2, {0.5f}}));
     const std::string before = readFile("save.dat");
     const PlayerProfile other{"Bob", "b@x.fr", "", "M"};
 
     // The temporary file cannot be created.
     fs::create_directory("save.dat.tmp");
-    EXPECT_FALSE(writeSave(other, 3, {}));
+    EXPECT_FALSE(writeSave({other, 3, {}}));
     EXPECT_FALSE(saveIdentity(other));
     EXPECT_EQ(readFile("save.dat"), before);
     fs::remove("save.dat.tmp");
@@ -189,7 +205,7 @@ TEST_F(SaveFile, AFailedWriteLeavesThePreviousSaveIntact) {
     rlimit tiny = saved;
     tiny.rlim_cur = 16;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    const bool written = writeSave(other, 3, std::vector<float>(8, 0.5f));
+    const bool written = writeSave({other, 3, std::vector<float>(8, 0.5f)});
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
     EXPECT_FALSE(written);
     EXPECT_EQ(readFile("save.dat"), before);
@@ -198,7 +214,7 @@ TEST_F(SaveFile, AFailedWriteLeavesThePreviousSaveIntact) {
     // A link planted where the temporary file goes is replaced, not written through.
     writeFile("elsewhere", "keep");
     fs::create_symlink("elsewhere", "save.dat.tmp");
-    EXPECT_TRUE(writeSave(other, 3, {}));
+    EXPECT_TRUE(writeSave({other, 3, {}}));
     EXPECT_EQ(readFile("elsewhere"), "keep");
     EXPECT_FALSE(fs::is_symlink("save.dat"));
     EXPECT_EQ(load(), "Bob|b@x.fr||M|3|");
@@ -210,7 +226,7 @@ TEST_F(SaveFile, ASaveThatDoesNotLoadIsSetAsideNeverWrittenOver) {
     const std::string newer = "AR_SAVE_V2\nAlice\na@x.fr\n" + kHash + "\nF\n2\n0.5\n";
     writeFile("save.dat", newer);
     EXPECT_FALSE(hasIdentity());
-    ASSERT_TRUE(writeSave({"", "", "", "M"}, 1, {0.25f}));
+    ASSERT_TRUE(writeSave({{"", "", "", "M"}, 1, {0.25f}}));
     EXPECT_EQ(load(), "|||M|1|0.25");
     // A second one in the same second gets a name of its own.
     writeFile("save.dat", "AR_SAVE_V3\n");
@@ -218,7 +234,7 @@ TEST_F(SaveFile, ASaveThatDoesNotLoadIsSetAsideNeverWrittenOver) {
     EXPECT_EQ(load(), "Alice|a@x.fr|" + kHash + "|F|1|");
     EXPECT_EQ(setAside(), (std::vector<std::string>{newer, "AR_SAVE_V3\n"}));
     // A save.dat that loads is simply replaced.
-    ASSERT_TRUE(writeSave(alice, 4, {}));
+    ASSERT_TRUE(writeSave({alice, 4, {}}));
     EXPECT_EQ(setAside().size(), 2u);
 
     // One that cannot be read (a permission fault here; a directory where

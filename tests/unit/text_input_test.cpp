@@ -1,15 +1,14 @@
 // The spoken text entry: editing as the player hears it, whole UTF-8
 // characters, and what the chat entries send.
-#include "audio/playback.h"
 #include "base/utf8.h"
 #include "client_test_support.h"
 #include "enet_test_server.h"
 #include "input/text_input.h"
 #include "net/connection.h"
 
-#include <gtest/gtest.h>
-
 namespace {
+
+using Texts = std::vector<std::string>;
 
 class Entry : public ClientTest {
 protected:
@@ -28,22 +27,11 @@ protected:
             TextInput::handleChar(text.substr(i, len));
         }
     }
-    // Opens a chat entry, types and sends; returns what the server received.
-    std::vector<std::string> sendChat(TextInputMode mode, const std::string& text) {
+    static void chat(TextInputMode mode, const std::string& text) {
         TextInput::begin(mode, "prompt", "", 200);
         type(text);
-        const size_t before = server.packets().size();
         TextInput::handleKey(VK_RETURN);
-        server.waitUntil([&] { return server.packets().size() > before; }, 300);
-        auto all = server.packets();
-        return std::vector<std::string>(all.begin() + static_cast<long>(before), all.end());
     }
-    void connect() {
-        ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
-        ASSERT_TRUE(server.waitUntil([&] { return server.connects() == 1; }, 2000));
-    }
-
-    EnetTestServer server;
 };
 
 } // namespace
@@ -59,9 +47,15 @@ TEST_F(Entry, EditingKeysSpeakWhatThePlayerNeeds) {
     EXPECT_EQ(TextInput::value(), "") << "control characters are not typed";
     TextInput::handleKey(VK_ESCAPE);
     EXPECT_FALSE(TextInput::isActive());
-    EXPECT_EQ(fake::spoken(), (std::vector<std::string>{"Email du compte. Tapez puis Entrée.", "a", "b", "c", "b",
-                                                        "Début.", "Début.", "a", "a", "Fin.", "Fin.",
-                                                        "Rien à supprimer.", "ac", "a", "Vide", "Vide", "Annulé."}));
+    EXPECT_EQ(fake::spoken(), (Texts{"Email du compte. Tapez puis Entrée.", "a", "b", "c", "b", "Début.", "Début.", "a",
+                                     "a", "Fin.", "Fin.", "Rien à supprimer.", "ac", "a", "Vide", "Vide", "Annulé."}));
+
+    // The gender choice toggles with every arrow; other keys do nothing there.
+    TextInput::begin(TextInputMode::REGISTER_GENDER, "Choisissez le sexe de votre personnage.", "x", 64);
+    EXPECT_EQ(TextInput::value(), "");
+    fake::clearSpoken();
+    for (int vk : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME}) TextInput::handleKey(vk);
+    EXPECT_EQ(fake::spoken(), (Texts{"Féminin", "Masculin", "Féminin", "Masculin"}));
 }
 
 TEST_F(Entry, AccentedLettersAreOneCharacterEverywhere) {
@@ -85,42 +79,21 @@ TEST_F(Entry, AccentedLettersAreOneCharacterEverywhere) {
     TextInput::handleKey(VK_BACK);
     type("z");
     EXPECT_EQ(TextInput::value(), "é€xz");
-
-    // The radio sends the text as the player typed it, in UTF-8.
-    connect();
-    EXPECT_EQ(sendChat(TextInputMode::CHAT_RADIO, "Ça va, Zoé ?"),
-              std::vector<std::string>{framed("CHAT_RADIO:Ça va, Zoé ?")});
 }
 
-TEST_F(Entry, PrivateMessagesAndTheirUsage) {
-    connect();
-    using V = std::vector<std::string>;
-    EXPECT_EQ(sendChat(TextInputMode::CHAT_RADIO, "/MP joueur1 salut"), V{framed("CHAT_MP:joueur1:salut")});
-    EXPECT_EQ(sendChat(TextInputMode::CHAT_RADIO, "  @joueur1 \t salut à toi "),
-              V{framed("CHAT_MP:joueur1:salut à toi")});
-    EXPECT_EQ(sendChat(TextInputMode::CHAT_RADIO, "@ joueur1 salut"), V{framed("CHAT_MP::joueur1 salut")});
-    EXPECT_EQ(sendChat(TextInputMode::CHAT_RADIO, "/mpjoueur1 salut"), V{framed("CHAT_RADIO:/mpjoueur1 salut")});
-    EXPECT_EQ(sendChat(TextInputMode::CHAT_TEAM, "@joueur1 salut"), V{framed("CHAT_TEAM:@joueur1 salut")});
-    EXPECT_EQ(sendChat(TextInputMode::CHAT_TEAM, "   "), V{framed("CHAT_TEAM:")});
-
-    EXPECT_TRUE(sendChat(TextInputMode::CHAT_RADIO, "/mp joueur1").empty());
-    EXPECT_EQ(fake::lastSpoken(), "Usage : /mp pseudo message");
-    EXPECT_TRUE(sendChat(TextInputMode::CHAT_RADIO, "@joueur1   ").empty());
-    EXPECT_EQ(fake::lastSpoken(), "Usage : @pseudo message");
-    EXPECT_TRUE(sendChat(TextInputMode::CHAT_RADIO, "").empty());
+// The radio sends the text as typed, in UTF-8, or a private message written
+// "/mp pseudo text" or "@pseudo text"; the team sends it as typed.
+TEST_F(Entry, ChatEntriesSendPrivateMessagesOrSayHowToWriteThem) {
+    EnetTestServer server;
+    ASSERT_TRUE(connectToServer("127.0.0.1", server.port()));
+    for (const char* typed : {"Ça va, Zoé ?", "/MP joueur1 salut", "  @joueur1 \t salut à toi ", "@ joueur1 salut",
+                              "/mpjoueur1 salut", "/mp joueur1", "@joueur1   ", ""})
+        chat(TextInputMode::CHAT_RADIO, typed);
+    for (const char* typed : {"@joueur1 salut", "   "}) chat(TextInputMode::CHAT_TEAM, typed);
     EXPECT_FALSE(TextInput::isActive());
-}
-
-TEST_F(Entry, GenderChoiceTogglesWithEveryArrow) {
-    TextInput::begin(TextInputMode::REGISTER_GENDER, "Choisissez le sexe de votre personnage.", "x", 64);
-    EXPECT_EQ(fake::lastSpoken(), "Masculin");
-    EXPECT_EQ(TextInput::value(), "");
-    for (int vk : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN}) {
-        TextInput::handleKey(vk);
-        EXPECT_EQ(fake::lastSpoken(), "Féminin");
-        TextInput::handleKey(vk);
-        EXPECT_EQ(fake::lastSpoken(), "Masculin");
-    }
-    TextInput::handleKey(VK_HOME);
-    EXPECT_EQ(fake::lastSpoken(), "Masculin") << "other keys do nothing here";
+    EXPECT_EQ(server.messages(7), (Texts{"CHAT_RADIO:Ça va, Zoé ?", "CHAT_MP:joueur1:salut", "CHAT_MP:joueur1:salut à toi",
+                                         "CHAT_MP::joueur1 salut", "CHAT_RADIO:/mpjoueur1 salut",
+                                         "CHAT_TEAM:@joueur1 salut", "CHAT_TEAM:"}));
+    EXPECT_EQ(count("Usage : /mp pseudo message"), 1u);
+    EXPECT_EQ(count("Usage : @pseudo message"), 1u);
 }

@@ -1,4 +1,4 @@
-#include "protocol/fields.h"
+#include "protocol/wire.h"
 
 namespace {
 
@@ -18,18 +18,30 @@ bool readDigits(FieldCursor& cursor, uint64_t limit, uint64_t& value) {
     return fits;
 }
 
+// The one character between two numbers, whatever it is.
+void skipSeparator(FieldCursor& cursor) {
+    if (cursor.pos < cursor.text.size()) ++cursor.pos;
+}
+
 } // namespace
 
-FieldCursor fieldsAfter(std::string_view message, size_t keywordLength) {
+std::string_view packetMessage(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+bool matchesKeyword(std::string_view message, Keyword keyword, KeywordMatch how) {
+    const std::string_view k = keyword.text();
+    if (how == KeywordMatch::STANDARD && !keyword.takesFields()) return message == k;
+    return message.substr(0, k.size()) == k;
+}
+
+FieldCursor fieldsAfter(std::string_view message, Keyword keyword) {
     FieldCursor cursor;
-    cursor.pos = keywordLength < message.size() ? keywordLength : message.size();
+    cursor.pos = keyword.text().size() < message.size() ? keyword.text().size() : message.size();
     // A line break ends the message: nothing after it is a field.
-    size_t end = message.find_first_of("\r\n", cursor.pos);
-    cursor.text = message.substr(0, end);
+    cursor.text = message.substr(0, message.find_first_of("\r\n", cursor.pos));
     return cursor;
 }
 
-std::string readName(FieldCursor& cursor) {
+std::string readField(FieldCursor& cursor) {
     size_t start = cursor.pos;
     size_t end = cursor.text.find(':', start);
     if (end == std::string_view::npos) end = cursor.text.size();
@@ -66,8 +78,11 @@ bool readUint32(FieldCursor& cursor, uint32_t& value) {
     return true;
 }
 
-void skipSeparator(FieldCursor& cursor) {
-    if (cursor.pos < cursor.text.size()) ++cursor.pos;
+int32_t readId(FieldCursor& cursor) {
+    int32_t id = 0;
+    readInt(cursor, id);
+    skipSeparator(cursor);
+    return id;
 }
 
 TileField readTile(FieldCursor& cursor) {
@@ -85,7 +100,7 @@ std::string readRest(FieldCursor& cursor) {
     return std::string(cursor.text.substr(start));
 }
 
-std::vector<std::string> readListEntries(FieldCursor& cursor) {
+std::vector<std::string> readList(FieldCursor& cursor) {
     const std::string rest = readRest(cursor);
     std::vector<std::string> entries;
     size_t start = 0;
@@ -96,4 +111,40 @@ std::vector<std::string> readListEntries(FieldCursor& cursor) {
         start = end + 1;
     }
     return entries;
+}
+
+std::string& Message::next() {
+    if (separator_) text_ += separator_;
+    separator_ = ':';
+    return text_;
+}
+
+Message& Message::field(std::string_view text) {
+    next() += text;
+    return *this;
+}
+
+Message& Message::number(int64_t value) {
+    next() += std::to_string(value);
+    return *this;
+}
+
+Message& Message::id(int64_t value) {
+    number(value);
+    separator_ = ',';
+    return *this;
+}
+
+Message& Message::tile(int32_t x, int32_t y) {
+    next() += std::to_string(x) + ',' + std::to_string(y);
+    return *this;
+}
+
+Message& Message::list(const std::vector<std::string>& entries) {
+    std::string& text = next();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0) text += '|';
+        text += entries[i];
+    }
+    return *this;
 }

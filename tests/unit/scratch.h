@@ -1,0 +1,40 @@
+#pragma once
+// The client reads and writes its files in the working folder: tests, fuzz
+// runs and benchmarks work in a fresh folder of their own.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+// While it lives, the working folder is a fresh empty one under /tmp, removed afterwards.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        char pattern[] = "/tmp/ashen_XXXXXX";
+        if (!mkdtemp(pattern)) std::abort();
+        folder_ = pattern;
+        std::filesystem::current_path(folder_);
+    }
+    ~ScratchFolder() {
+        std::filesystem::current_path(previous_);
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+private:
+    std::filesystem::path previous_ = std::filesystem::current_path();
+    std::filesystem::path folder_;
+};
+
+inline void writeFile(const std::string& name, const std::string& content) {
+    std::ofstream(name, std::ios::binary) << content;
+}
+
+// A whole file's bytes; empty when it cannot be read.
+inline std::string readFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
