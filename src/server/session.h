@@ -42,8 +42,7 @@ std::vector<Session*> loggedInPlayers();
 // Time since serverStart.
 uint64_t serverUptimeMs(uint64_t nowMs);
 // Refuses a session from inside: it leaves its game, team and lobby at once,
-// hears `reason` alone, and its connection ends when that can
-// have been heard.
+// hears `reason` alone, and its connection ends when that can have been heard.
 void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbox& out);
 
 // Runs `work` on a worker, then `apply` on the loop with the session (null
