@@ -18,8 +18,10 @@ constexpr uint64_t SHOT_GAP_MS = 50;
 constexpr uint64_t ACTION_GAP_MS = 200;
 // Walking away after a bite lasts this long.
 constexpr uint64_t FLEE_MS = 1200;
-// A skilled player answers "press again" after a short pause.
+// A skilled player answers "press again" after a short pause...
 constexpr uint64_t CONFIRM_PAUSE_MS = 400;
+// ...and, having pressed Enter at something, waits to hear what came of it.
+constexpr uint64_t ANSWER_WAIT_MS = 1500;
 constexpr uint64_t POINTS_ASK_EVERY_MS = 5000;
 // A skilled player with a firearm keeps zombies heard this near at a distance...
 constexpr double KITE_TILES = 3.0;
@@ -281,9 +283,11 @@ void botFrame(Bot& b, uint64_t now, std::vector<std::string>& send) {
             act(MSG_RELOAD);
         } else if (onErrand && houseNextTo(b.pos, e.where)) {
             if (e.revive) act(MSG_REVIVE);
-            else if (!(e.where.x == b.box.x && e.where.y == b.box.y && b.boxState == BotBox::OPENING)) {
+            else if (now - b.pressAt > ANSWER_WAIT_MS &&
+                     !(e.where.x == b.box.x && e.where.y == b.box.y && b.boxState == BotBox::OPENING)) {
                 if (e.where.x == b.box.x && e.where.y == b.box.y) b.boxPressAt = now;
                 b.pointsAt = 0; // spent: asked again before the next purchase
+                b.pressAt = now;
                 act(MSG_ACTION);
             }
         } else if (skilled && !inReach && now - b.askedAt > POINTS_ASK_EVERY_MS && (!heard || zd > SAFE_TILES)) {

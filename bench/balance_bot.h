@@ -62,6 +62,7 @@ struct Bot {
     uint64_t lastAction = 0;
     uint64_t lastStep = 0;
     uint64_t askedAt = 0;      // the last REQ_POINTS
+    uint64_t pressAt = 0;      // the last ACTION at something to buy or take
     uint64_t boxPressAt = 0;   // the last ACTION at the box
     uint64_t confirmAt = 0;    // a second Enter is due then; 0 none
     int wantSlot = -1;         // a switch asked for

@@ -17,6 +17,7 @@ void enterLobby(Session& s) {
     s.x = 0;
     s.y = 0;
     s.inGame = false;
+    s.pacing.waiting.clear(); // news of the game left behind
 }
 
 void handleMove(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {

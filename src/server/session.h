@@ -1,6 +1,7 @@
 #pragma once
 // One connected client, as the server's modules share it.
 #include "server/limits.h"
+#include "server/pacing.h"
 #include "server/server.h"
 #include "server/workers.h"
 
@@ -29,6 +30,7 @@ struct Session {
     uint64_t closeAt = 0; // refused: told why, its connection closed at this time, its messages ignored
     std::deque<uint64_t> chatRecent; // chat times within the last 5 seconds
     bool chatWarned = false;
+    Pacing pacing; // the spoken lines it is sent, one at a time
 };
 
 constexpr int LOBBY_MIN = 0;
@@ -52,7 +54,9 @@ using SessionApply = std::function<void(Session* session, uint64_t nowMs, Outbox
 bool sessionJob(Session& session, JobWork work, SessionApply apply);
 
 void sendTo(Outbox& out, uint32_t session, const Message& message);
-// A sentence the client speaks.
+// A sentence the client speaks, answering the player's own request...
 void sayTo(Outbox& out, uint32_t session, std::string_view text);
+// ...or bringing news, which may wait its turn (pacing.h).
+void announceTo(Outbox& out, uint32_t session, std::string_view text);
 // Every logged-in player walking the lobby, but `except`.
 void sendToLobby(Outbox& out, const Message& message, uint32_t except);
