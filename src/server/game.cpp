@@ -216,15 +216,15 @@ bool gameCheckOver(Game& game, uint64_t now, std::vector<GameSend>& out) {
     for (const GamePlayer& p : game.players)
         if (p.present && (p.life == Life::STANDING || p.selfReviving)) return false;
     game.phase = Phase::OVER;
-    game.phaseUntil = now + GAME_OVER_LOBBY_MS;
     if (game.box.state == BoxState::OFFERED) gameSendAll(game, MSG_BOX_DESPAWN, out);
     game.box.state = BoxState::IDLE;
-    game.stats = "Partie terminée au round " + std::to_string(game.round) + ".";
+    std::string stats = "Partie terminée au round " + std::to_string(game.round) + ".";
     for (const GamePlayer& p : game.players)
-        game.stats += " " + p.pseudo + " : " + zombiesText(p.kills, " tué", " tués") + ", " + std::to_string(p.earned) + " points.";
-    // "Partie terminee." is heard whole before the figures.
-    game.statsAt = now + SPOKEN_LINE_GAP_MS;
-    gameSendAll(game, MSG_GAME_OVER_SIGNAL, out);
+        stats += " " + p.pseudo + " : " + zombiesText(p.kills, " tué", " tués") + ", " + std::to_string(p.earned) + " points.";
+    // "Vous etes mort !", then "Partie terminee.", then the figures: each heard whole.
+    const uint64_t signalAt = now + SPOKEN_LINE_GAP_MS;
+    game.lastWords = {{signalAt, MSG_GAME_OVER_SIGNAL}, {signalAt + SPOKEN_LINE_GAP_MS, Message(MSG_STATS).field(stats)}};
+    game.phaseUntil = signalAt + GAME_OVER_LOBBY_MS;
     return true;
 }
 
@@ -288,10 +288,8 @@ void gameHandle(Game& game, uint32_t player, const std::string& message, uint64_
 void gameTick(Game& game, uint64_t nowMs, std::vector<GameSend>& out) {
     if (game.phase == Phase::FINISHED) return;
     if (game.phase == Phase::OVER) {
-        if (!game.stats.empty() && nowMs >= game.statsAt) {
-            gameSendAll(game, Message(MSG_STATS).field(game.stats), out);
-            game.stats.clear();
-        }
+        for (; !game.lastWords.empty() && nowMs >= game.lastWords.front().first; game.lastWords.pop_front())
+            gameSendAll(game, game.lastWords.front().second, out);
         if (nowMs < game.phaseUntil) return;
         gameSendAll(game, MSG_GOTO_LOBBY, out);
         game.phase = Phase::FINISHED;

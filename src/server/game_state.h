@@ -5,6 +5,7 @@
 // game_box.cpp: the mystery box; game_house.cpp: walls, doors and paths) and
 // by their tests, which set up situations directly.
 #include <algorithm>
+#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ constexpr uint32_t INSTANT_KILL_MS = 20000;
 
 constexpr Tile SWORD_TILE{0, 50};
 constexpr Tile POTION_TILE{53, 9};
-// The last lines of a game are heard before the lobby comes back.
+// From "GAME_OVER_SIGNAL" to the lobby: the figures are heard first.
 constexpr uint32_t GAME_OVER_LOBBY_MS = 5000;
 // Two arrows held together send two steps at once; faster than that is not a player.
 constexpr uint32_t MOVE_PAIR_GAP_MS = 180;
@@ -169,8 +170,8 @@ struct Game {
     uint64_t doublePointsUntil = 0;
     bool instantKill = false;
     uint64_t instantKillUntil = 0;
-    std::string stats;  // the game's last words, sent at statsAt once it is over
-    uint64_t statsAt = 0;
+    // Once it is over: what everyone hears before the lobby, and when, in order.
+    std::deque<std::pair<uint64_t, Message>> lastWords;
 };
 
 // The box's four places.

@@ -2,6 +2,8 @@
 
 #include "server/session.h"
 
+#include <algorithm>
+
 namespace {
 
 // What the client speaks on, "SAY:" and "PLAYER_DOWN:" aside.
@@ -44,6 +46,8 @@ void pacingFilter(std::vector<GameSend>& sends, size_t from, uint64_t nowMs) {
                 continue;
             }
             if (clientSpeaks(send.text, s->pseudo)) spoke(p, nowMs);
+            // An answer to his key that says what waits makes it needless ("Vous êtes à terre : ...").
+            p.waiting.erase(std::remove(p.waiting.begin(), p.waiting.end(), send.text), p.waiting.end());
         }
         if (kept != i) sends[kept] = std::move(send);
         ++kept;

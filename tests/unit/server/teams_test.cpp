@@ -116,11 +116,15 @@ TEST_F(TeamTest, AGameTakesItsMembersMessagesUntilTheyLeaveAndFillsTheStatistics
     tick(10);
     EXPECT_EQ(heard(a), (Texts{"ROUND_START:2", "Z_SPAWN:1,3,4"}));
     EXPECT_EQ(heard(b), Texts{"SAY:Une autre"});
+    fake_game::toSend = {{b, "SAY:Et une troisième"}}; // an answer that says what waits makes it needless
+    tick(10);
+    EXPECT_EQ(heard(b), Texts{"SAY:Et une troisième"});
     tick(SPOKEN_LINE_GAP_MS);
     EXPECT_EQ(heard(a), Texts{"SAY:Une nouvelle"});
-    EXPECT_EQ(heard(b), Texts{"SAY:Et une troisième"});
-    fake_game::toSend = {{b, "SAY:Encore une", true}};
+    EXPECT_TRUE(heard(b).empty());
+    fake_game::toSend = {{b, "SAY:Encore une", true}, {b, "SAY:Et la dernière", true}};
     tick(10);
+    EXPECT_EQ(heard(b), Texts{"SAY:Encore une"});
     send(a, "MOVE:Z");
     send(a, "CHAT_RADIO:dans la maison");
     send(c, "JOIN_TEAM:Duo");

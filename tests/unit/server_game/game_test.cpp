@@ -219,6 +219,7 @@ TEST_F(GameTest, PotionLiftsItsDrinkerOnceAndHoldsOffTheEnd) {
                                   "news SAY:Vous êtes à terre : votre potion vous relève dans 5 secondes.", "REVIVED"}));
     EXPECT_EQ(player(ALICE).health, START_HEALTH);
     gamePlayerDown(*game, player(ALICE), now, out); // no potion left: alone and down, the game ends
+    advance(SPOKEN_LINE_GAP_MS);
     EXPECT_EQ(count(take(ALICE), "GAME_OVER_SIGNAL"), 1);
 }
 
@@ -361,8 +362,9 @@ TEST_F(GameTest, BonusesDoubleThePointsAndKillAtOneHitUntilTheyEnd) {
     EXPECT_EQ(take(BOB), (Texts{"PLAY_SOUND:bonus_insta", "news SAY:Fin de la mort instantanée."}));
 }
 
-// The last words: a box weapon on show taken back, "Partie terminee." heard
-// whole before the figures, queries answered until the lobby, actions not.
+// The last words: a box weapon on show taken back, then "Vous etes mort !",
+// "Partie terminee." and the figures each heard whole, queries answered until
+// the lobby, actions not.
 TEST_F(GameTest, GameOverTellsTheStatisticsAndSendsEveryoneBack) {
     startRound();
     player(ALICE).kills = 3;
@@ -376,13 +378,17 @@ TEST_F(GameTest, GameOverTellsTheStatisticsAndSendsEveryoneBack) {
                                   "news SAY:Bob est à terre en 0; 0. Réanimation possible pendant 30 secondes."}));
     take(BOB);
     gamePlayerDown(*game, player(ALICE), now, out);
-    EXPECT_EQ(take(BOB), (Texts{"PLAYER_DOWN:Alice:0,0", "BOX_DESPAWN", "GAME_OVER_SIGNAL"}));
+    EXPECT_EQ(take(BOB), (Texts{"PLAYER_DOWN:Alice:0,0", "BOX_DESPAWN"}));
     advance(SPOKEN_LINE_GAP_MS - 10);
     send(ALICE, "MOVE:Z");
     send(ALICE, "REQ_ROUND");
     send(ALICE, "CHECK_HEALTH");
-    EXPECT_EQ(take(ALICE), (Texts{"PLAYER_DOWN:Alice:0,0", "BOX_DESPAWN", "GAME_OVER_SIGNAL",
-                                  "SAY:Partie terminée au round 1.", "HEALTH_MSG:Partie terminée."}));
+    EXPECT_EQ(take(ALICE), (Texts{"PLAYER_DOWN:Alice:0,0", "BOX_DESPAWN", "SAY:Partie terminée au round 1.",
+                                  "HEALTH_MSG:Partie terminée."}));
+    advance(10);
+    EXPECT_EQ(take(BOB), Texts{"GAME_OVER_SIGNAL"});
+    advance(SPOKEN_LINE_GAP_MS - 10);
+    EXPECT_TRUE(take(BOB).empty());
     advance(10);
     EXPECT_EQ(take(BOB), Texts{"STATS:Partie terminée au round 1. Alice : 3 zombies tués, 420 points. "
                                "Bob : 1 zombie tué, 130 points."});
