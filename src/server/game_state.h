@@ -16,10 +16,12 @@
 
 #include "protocol/wire.h"
 
-// --- The game's tuning, in one table with game_weapons.h. Each value says why.
+// --- The game's tuning, in one table with game_weapons.h. Each value says
+// why; bench/balance_sim plays them (a newcomer alone reaches round 3, a good
+// team of four round 10 or more, none past 40).
 
-// Points: a door or the sword after a round or two, the box after two or
-// three, the potion once a player has done well.
+// Points: the sword at once, a door after a round, the box after a round or
+// two, the potion once a player has done well.
 constexpr int START_POINTS = 500;
 constexpr int POINTS_HIT = 10;
 constexpr int POINTS_KILL = 100;
@@ -30,40 +32,48 @@ constexpr int BOX_COST = 950;
 
 // A player's health.
 constexpr int START_HEALTH = 100;
-constexpr int REVIVE_HEALTH = 50;
-constexpr int BITE_DAMAGE = 25; // four bites from full health: time to hear the danger and react
+constexpr int REVIVE_HEALTH = 50; // a revived player still has to get away
+constexpr int BITE_DAMAGE = 25;   // four bites from full health: time to hear the danger and react
+// One bite a second from each zombie: the danger grows with the crowd.
 constexpr uint32_t BITE_GAP_MS = 1000;
 // A zombie that just reached a player bites after this, not at once: a
 // player hears it arrive and can still strike or step away.
 constexpr uint32_t BITE_WINDUP_MS = 500;
-// After this long without a bite health comes back, a step at a time: a
-// player who got away from the crowd fights on instead of dying of old bites.
+// Health comes back 5 seconds after the last bite, 5 a second: a player who
+// got away from the crowd is whole again within 20 seconds and fights on,
+// instead of dying of the bites of the first round in the second.
 constexpr uint32_t REGEN_DELAY_MS = 5000;
 constexpr uint32_t REGEN_EVERY_MS = 1000;
 constexpr int REGEN_STEP = 5;
 // After any revival, a player is neither bitten nor hunted this long: time to
-// walk out of the crowd that brought him down.
+// walk out of the crowd that brought him down, 15 steps at a run.
 constexpr uint32_t REVIVE_GRACE_MS = 3000;
-// A team mate has this long to revive a player who is down.
+// A team mate has this long to come and revive a player who is down.
 constexpr uint32_t DOWN_TIMEOUT_MS = 30000;
+// The potion lifts its drinker after this: heard coming, not instant.
 constexpr uint32_t POTION_REVIVE_MS = 5000;
+// Drinking takes a moment: the potion is no answer to a bite already coming.
 constexpr uint32_t POTION_ARMING_MS = 3000;
 
 // Rounds.
-constexpr uint32_t FIRST_ROUND_DELAY_MS = 3000;
-constexpr uint32_t ROUND_CALM_MS = 10000; // time to reload, shop and regroup
+constexpr uint32_t FIRST_ROUND_DELAY_MS = 3000; // "Partie lancée" heard, bearings taken
+constexpr uint32_t ROUND_CALM_MS = 10000;       // time to reload, shop and regroup
+// What an ear can still tell apart, and the paths the server walks each tick.
 constexpr int MAX_ZOMBIES_AT_ONCE = 24;
-// Each round brings more zombies that take more hits and walk faster, so
-// that even a good team falls at last.
+// Each round brings two more zombies, each taking about one more revolver
+// hit, and walking faster up to round 9 (3 tiles a second, still slower than
+// a running player): a good team falls at last, between rounds 10 and 20.
 inline int zombiesInRound(int round) { return 4 + 2 * round; }
 inline int zombieHealth(int round) { return 100 + 40 * (round - 1); }
 inline uint32_t gameZombieStepMs(int round) { return static_cast<uint32_t>(std::max(300, 700 - 50 * (round - 1))); }
+// They come in closer together as rounds grow, never faster than one each 0.7 s.
 inline uint32_t zombieSpawnGapMs(int round) { return static_cast<uint32_t>(std::max(700, 2200 - 150 * (round - 1))); }
 // A melee hit that does not kill throws the zombie back a tile (when there is
-// room) and holds its next step and bite this long: a knife keeps one zombie at bay.
+// room) and holds its step and bite this long: with the bite's wind-up, a
+// knife striking every 450 ms keeps one zombie at bay.
 constexpr uint32_t MELEE_STAGGER_MS = 500;
 
-// Bonuses: one kill in BONUS_ODDS drops one.
+// Bonuses: one kill in 25 drops one, an event rather than a habit.
 constexpr int BONUS_ODDS = 25;
 constexpr uint32_t DOUBLE_POINTS_MS = 30000;
 constexpr uint32_t INSTANT_KILL_MS = 20000;
