@@ -108,20 +108,28 @@ TEST_F(TeamTest, AGameTakesItsMembersMessagesUntilTheyLeaveAndFillsTheStatistics
     send(a, "START_GAME");
     EXPECT_EQ(heard(a), Texts{"START_MAISON"});
     EXPECT_EQ(heard(b), Texts{"START_MAISON"});
-    // The game's news waits for the line its other messages make the client say; nothing else waits.
+    // The game's news waits for the line its other messages make the client say (a round, one's own
+    // fall; another's fall is only a sound); nothing else waits.
     tick(SPOKEN_LINE_GAP_MS);
     clearAll();
-    fake_game::toSend = {{a, "ROUND_START:2"}, {a, "SAY:Une nouvelle", true}, {a, "Z_SPAWN:1,3,4"},
-                         {b, "SAY:Une autre", true}, {b, "SAY:Et une troisième", true}};
+    fake_game::toSend = {{a, "ROUND_START:2"}, {a, "SAY:Bob est à terre en 3; 4.", true}, {a, "Z_SPAWN:1,3,4"},
+                         {b, "PLAYER_DOWN:Alice:5,5"}, {b, "SAY:Alice est à terre en 5; 5.", true}};
     tick(10);
     EXPECT_EQ(heard(a), (Texts{"ROUND_START:2", "Z_SPAWN:1,3,4"}));
-    EXPECT_EQ(heard(b), Texts{"SAY:Une autre"});
-    fake_game::toSend = {{b, "SAY:Et une troisième"}}; // an answer that says what waits makes it needless
+    EXPECT_EQ(heard(b), (Texts{"PLAYER_DOWN:Alice:5,5", "SAY:Alice est à terre en 5; 5."}));
+    fake_game::toSend = {{b, "PLAYER_DOWN:Bob:3,4"}, {b, "SAY:Vous êtes à terre.", true}, {b, "SAY:Plus tard.", true}};
     tick(10);
-    EXPECT_EQ(heard(b), Texts{"SAY:Et une troisième"});
+    EXPECT_EQ(heard(b), Texts{"PLAYER_DOWN:Bob:3,4"});
+    fake_game::toSend = {{b, "SAY:Vous êtes à terre."}}; // an answer that says what waits makes it needless
     tick(SPOKEN_LINE_GAP_MS);
-    EXPECT_EQ(heard(a), Texts{"SAY:Une nouvelle"});
-    EXPECT_TRUE(heard(b).empty());
+    EXPECT_EQ(heard(a), Texts{"SAY:Bob est à terre en 3; 4."});
+    EXPECT_EQ(heard(b), Texts{"SAY:Vous êtes à terre."});
+    tick(SPOKEN_LINE_GAP_MS);
+    EXPECT_EQ(heard(b), Texts{"SAY:Plus tard."});
+    // Stale news goes first when it piles up.
+    for (int i = 1; i <= 8; ++i) fake_game::toSend.push_back({a, "SAY:" + std::to_string(i), true});
+    for (int i = 0; i < 8; ++i) tick(SPOKEN_LINE_GAP_MS);
+    EXPECT_EQ(heard(a), (Texts{"SAY:3", "SAY:4", "SAY:5", "SAY:6", "SAY:7", "SAY:8"}));
     fake_game::toSend = {{b, "SAY:Encore une", true}, {b, "SAY:Et la dernière", true}};
     tick(10);
     EXPECT_EQ(heard(b), Texts{"SAY:Encore une"});
