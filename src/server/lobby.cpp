@@ -1,7 +1,11 @@
 #include "server/lobby.h"
 
-#include "server/accounts.h"
+#include "server/storage.h"
 #include "server/text.h"
+
+#include "protocol/wire.h"
+
+#include <memory>
 
 namespace {
 
@@ -10,6 +14,18 @@ std::string plural(uint64_t n, const char* unit) {
 }
 
 std::string position(const Session& s) { return std::to_string(s.x) + "," + std::to_string(s.y); }
+
+const char* const RANKING_UNAVAILABLE = "Classement indisponible, réessayez plus tard.";
+
+std::string rankingText(const std::string& fields, const std::vector<RankingEntry>& entries) {
+    std::string text = "RANKING:" + std::string(fields) + ":";
+    int rank = 0;
+    for (const RankingEntry& e : entries) {
+        if (rank++ > 0) text += "|";
+        text += std::to_string(rank) + ";" + e.pseudo + ";" + std::to_string(e.value);
+    }
+    return text;
+}
 
 } // namespace
 
@@ -70,11 +86,18 @@ void handleRanking(Session& s, std::string_view fields, uint64_t, Outbox& out) {
     else if (fields == "KILLS") kind = RankingKind::KILLS;
     else if (fields == "ROUND") kind = RankingKind::ROUND;
     else return;
-    std::string text = "RANKING:" + std::string(fields) + ":";
-    int rank = 0;
-    for (const RankingEntry& e : accountsRanking(kind, 10)) {
-        if (rank++ > 0) text += "|";
-        text += std::to_string(rank) + ";" + e.pseudo + ";" + std::to_string(e.value);
-    }
-    sendTo(out, s.id, text);
+    auto entries = std::make_shared<std::vector<RankingEntry>>();
+    auto error = std::make_shared<std::string>();
+    auto found = std::make_shared<bool>(false);
+    const bool queued = sessionJob(
+        s, [=] { *found = storageRanking(kind, 10, *entries, *error); },
+        [=, kindText = std::string(fields)](Session* session, uint64_t, Outbox& out) {
+            if (session == nullptr) return;
+            if (!*found) {
+                out.log.push_back("classement illisible : " + *error);
+                return sendTo(out, session->id, Message(MSG_SAY).field(RANKING_UNAVAILABLE).text());
+            }
+            sendTo(out, session->id, rankingText(kindText, *entries));
+        });
+    if (!queued) sendTo(out, s.id, Message(MSG_SAY).field(SERVER_BUSY).text());
 }
