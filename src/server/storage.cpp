@@ -118,6 +118,8 @@ bool storageOpen(const std::string& dataDir, const std::string& database, std::s
     } else if (!migrate(*t_connection.connection, reason)) {
         error = "Impossible de mettre la base de données à jour : " + reason + ".";
     } else {
+        // Calls come from the workers, each on its own connection: this one would only idle.
+        t_connection.connection.reset();
         return true;
     }
     storageClose();
