@@ -111,12 +111,17 @@ bool storageOpen(const std::string& dataDir, const std::string& database, std::s
     }
     g_failWrites = false;
     std::string reason;
+    // The database's own words end the sentence, or a full stop does.
+    const auto sentence = [&reason](const std::string& start) {
+        const char last = reason.empty() ? ' ' : reason.back();
+        return start + reason + (last == '.' || last == '?' || last == '!' ? "" : ".");
+    };
     t_connection.connection = database.empty() ? sqliteConnect(dataDir, true, reason) : postgresConnect(database, reason);
     if (!t_connection.connection) {
-        error = database.empty() ? "Impossible d'ouvrir la base de données dans " + dataDir + " : " + reason + "."
-                                 : "Impossible de se connecter à PostgreSQL : " + reason + ".";
+        error = sentence(database.empty() ? "Impossible d'ouvrir la base de données dans " + dataDir + " : "
+                                          : "Impossible de se connecter à PostgreSQL : ");
     } else if (!migrate(*t_connection.connection, reason)) {
-        error = "Impossible de mettre la base de données à jour : " + reason + ".";
+        error = sentence("Impossible de mettre la base de données à jour : ");
     } else {
         // Calls come from the workers, each on its own connection: this one would only idle.
         t_connection.connection.reset();

@@ -46,12 +46,15 @@ const std::vector<std::string> MIGRATIONS = {
     " serial BIGINT NOT NULL);",
 };
 
-// libpq's messages end with a line break; the log wants one line.
+// libpq's messages span lines ("\n\t" before a hint); the log wants one.
 std::string oneLine(const char* message) {
-    std::string text = message ? message : "";
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    for (char& c : text)
-        if (c == '\n') c = ' ';
+    std::string text;
+    for (const char* c = message ? message : ""; *c; ++c) {
+        const bool blank = *c == '\n' || *c == '\t' || *c == ' ';
+        if (!blank) text += *c;
+        else if (!text.empty() && text.back() != ' ') text += ' ';
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
     return text.empty() ? "erreur inconnue" : text;
 }
 
