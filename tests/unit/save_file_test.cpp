@@ -1,12 +1,8 @@
 // save.dat: what is written, what loads back, the migration of the older
 // files, and what survives a failed write.
-#include "app/app.h"
-#include "audio/volume.h"
 #include "base/sha256.h"
-#include "core/save_file.h"
-#include "temp_folder.h"
+#include "client_test_support.h"
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
@@ -18,23 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SaveFile : public TempFolder {
-protected:
-    void SetUp() override {
-        TempFolder::SetUp();
-        resetClientForTests();
-    }
-    // The contents of the save.dat.old-<seconds> files, oldest name first.
-    static std::vector<std::string> setAside() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator("."))
-            if (entry.path().filename().string().rfind("save.dat.old-", 0) == 0) names.push_back(entry.path().string());
-        std::sort(names.begin(), names.end());
-        std::vector<std::string> contents;
-        for (const auto& name : names) contents.push_back(fs::is_directory(name) ? "(folder)" : readFile(name));
-        return contents;
-    }
-};
+using SaveFile = FreshClient;
+
+// The contents of the save.dat.old-<seconds> files, oldest name first.
+std::vector<std::string> setAside() {
+    std::vector<std::string> contents;
+    for (const std::string& name : filesStartingWith("save.dat.old-"))
+        contents.push_back(fs::is_directory(name) ? "(folder)" : readFile(name));
+    return contents;
+}
 
 const std::string kHash = sha256Hex("secret");
 
