@@ -27,21 +27,16 @@ TEST(SoundRegistry, FilesAreFoundBesideTheExecutable) {
 TEST(SoundRegistry, LoadsTheWholeTableOnce) {
     startAudio();
     std::vector<std::string> loaded;
-    for (const auto& c : fake::audio::calls()) {
+    for (const auto& c : fake::audio::calls())
         if (c.fn == "sampleLoad" || c.fn == "streamCreateFile") loaded.push_back(c.path);
-        EXPECT_TRUE(c.fn != "sampleLoad" || c.maxPlaybacks == SAMPLE_MAX_PLAYBACKS);
-    }
     ASSERT_EQ(loaded.size(), soundTable().size());
     EXPECT_EQ(g_assets.size(), soundTable().size()); // no name twice
     // Each is there; streams answer with their handle, samples never do.
     for (const SoundDef& d : soundTable())
         EXPECT_TRUE(hasSound(d.name) && (getSoundHandle(d.name) != 0) == (d.type == SOUND_STREAM)) << d.name;
     EXPECT_EQ(getSoundHandle("pas_de_son"), 0u);
-    const uint32_t lobby = getSoundHandle("music_lobby");
-    EXPECT_EQ(playback(lobby)->path, SOUNDS + "Sounds/Music/map_attente_1.wav");
-    EXPECT_EQ(playback(lobby)->flags, platform::AUDIO_LOOP);
-    EXPECT_EQ(playback(getSoundHandle("music_intro"))->flags, 0u);
-    EXPECT_EQ(playback(getSoundHandle("box_loop"))->flags, platform::AUDIO_LOOP | platform::AUDIO_3D);
+    // The intro must end, the box loop be placed: client_scenario_test, playback_test.
+    EXPECT_EQ(playback(getSoundHandle("music_lobby"))->flags, platform::AUDIO_LOOP);
 }
 
 TEST(SoundRegistry, AMissingFileIsSkippedSilently) {
