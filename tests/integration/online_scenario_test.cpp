@@ -12,6 +12,8 @@
 #include <chrono>
 #include <thread>
 
+const std::string kLogin = "AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":";
+
 // Refused on the main server, the player tries the test server, which wants its pass.
 TEST_F(Online, StoredIdentityLogsInAtOnceAFailureReturnsToTheMenuAndTheTestServerTakesItsPass) {
     EnetTestServer server(PORT_MAIN), testServer(PORT_TEST);
@@ -30,14 +32,13 @@ TEST_F(Online, StoredIdentityLogsInAtOnceAFailureReturnsToTheMenuAndTheTestServe
     closeAt(2500);
     runClient();
 
-    const std::string login = "AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":";
-    EXPECT_EQ(server.messages(), std::vector<std::string>{login});
+    EXPECT_EQ(server.messages(), std::vector<std::string>{kLogin});
     EXPECT_EQ(count("Connexion au serveur principal..."), 1u);
     EXPECT_EQ(count("Authentification en cours."), 2u);
     EXPECT_EQ(count("Serveur deconnecte."), 1u);
     EXPECT_EQ(count("Mot de passe requis pour le serveur de test. Tapez le mot de passe puis Entrée."), 1u);
     EXPECT_EQ(count("Connexion au serveur de test."), 1u);
-    EXPECT_EQ(testServer.messages(), std::vector<std::string>{login + "clé"});
+    EXPECT_EQ(testServer.messages(), std::vector<std::string>{kLogin + "clé"});
     EXPECT_FALSE(isSelectingServer);
 }
 
@@ -75,8 +76,7 @@ TEST_F(Online, LobbyChatsThenALeaderRetypesATakenTeamNameAndStartsTheGame) {
                         "Nom de l'équipe ?", "É", "Création de l'équipe Les Élus", "Ce nom d'équipe est déjà pris.",
                         "2", "3", "Les Élus2", "Création en cours...", "Equipe rejointe : Les Élus2",
                         "Lancer la partie", "Lancement..."});
-    EXPECT_EQ(server.messages(), (std::vector<std::string>{"AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":",
-                                                       "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
+    EXPECT_EQ(server.messages(), (std::vector<std::string>{kLogin, "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
                                                        "CREATE_TEAM:Les Élus2", "START_GAME"}));
     EXPECT_EQ(count("Radio. Tapez votre message puis Entrée."), 1u);
     EXPECT_TRUE(lobbyTeam.isLeader);
