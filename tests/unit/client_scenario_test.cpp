@@ -52,7 +52,6 @@ TEST_F(ClientTest, ReturnSkipsWhatIsLeftOfTheIntroOnce) {
         bool sound;
         Spoken heard;
     } cases[] = {
-        {1000, 30, true, {"Menu principal."}},
         {3000, 30, true, {kWelcome, "Menu principal."}},
         {1000, 195, true, {"Menu principal."}},
         {1000, 150, false, {"Menu principal."}},
