@@ -19,8 +19,7 @@ using SaveFile = FreshClient;
 // The contents of the save.dat.old-<seconds> files, oldest name first.
 std::vector<std::string> setAside() {
     std::vector<std::string> contents;
-    for (const std::string& name : filesStartingWith("save.dat.old-"))
-        contents.push_back(fs::is_directory(name) ? "(folder)" : readFile(name));
+    for (const std::string& name : filesStartingWith("save.dat.old-")) contents.push_back(readFile(name));
     return contents;
 }
 

@@ -37,6 +37,8 @@ inline void writeFile(const std::string& name, const std::string& content) {
 
 // A whole file's bytes; empty when it cannot be read.
 inline std::string readFile(const std::string& name) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) return {}; // reading one would throw
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
