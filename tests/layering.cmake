@@ -32,8 +32,6 @@ endif()
 file(GLOB_RECURSE sources RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
 set(literalSources ${sources})
 list(FILTER literalSources EXCLUDE REGEX "^protocol/")
-# The server still writes its replies as literals until it moves to protocol/wire.h.
-list(FILTER literalSources EXCLUDE REGEX "^server/")
 
 foreach(source ${sources})
   string(REGEX MATCH "^[^/]+" folder "${source}")

@@ -12,14 +12,6 @@ public:
     constexpr std::string_view text() const { return text_; }
     // Fields follow a keyword that ends in ':'.
     constexpr bool takesFields() const { return !text_.empty() && text_.back() == ':'; }
-    // Tables of plain views may still hold one.
-    constexpr operator std::string_view() const { return text_; }
-
-    // A whole message compared with a keyword that stands alone.
-    friend constexpr bool operator==(std::string_view message, Keyword k) { return message == k.text_; }
-    friend constexpr bool operator==(Keyword k, std::string_view message) { return message == k.text_; }
-    friend constexpr bool operator!=(std::string_view message, Keyword k) { return message != k.text_; }
-    friend constexpr bool operator!=(Keyword k, std::string_view message) { return message != k.text_; }
     friend constexpr bool operator==(Keyword a, Keyword b) { return a.text_ == b.text_; }
 
 private:

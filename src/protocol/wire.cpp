@@ -33,12 +33,17 @@ bool matchesKeyword(std::string_view message, Keyword keyword, KeywordMatch how)
     return message.substr(0, k.size()) == k;
 }
 
-FieldCursor fieldsAfter(std::string_view message, Keyword keyword) {
+FieldCursor fieldsAfter(std::string_view message, Keyword keyword, LineBreak lineBreak) {
     FieldCursor cursor;
     cursor.pos = keyword.text().size() < message.size() ? keyword.text().size() : message.size();
-    // A line break ends the message: nothing after it is a field.
-    cursor.text = message.substr(0, message.find_first_of("\r\n", cursor.pos));
+    cursor.text = lineBreak == LineBreak::KEPT ? message : message.substr(0, message.find_first_of("\r\n", cursor.pos));
     return cursor;
+}
+
+size_t fieldsLeft(const FieldCursor& cursor) {
+    size_t count = 1;
+    for (size_t i = cursor.pos; i < cursor.text.size(); ++i) count += cursor.text[i] == ':';
+    return count;
 }
 
 std::string readField(FieldCursor& cursor) {

@@ -34,14 +34,22 @@ bool matchesKeyword(std::string_view message, Keyword keyword, KeywordMatch how 
 
 // --- reading the fields of a message
 
-// A read position in a message; the fields end at its first line break.
+// A read position in a message's fields.
 struct FieldCursor {
     std::string_view text;
     size_t pos = 0;
 };
 
+// ENDS: nothing after a line break is a field (the client speaks what it
+// reads). KEPT: every byte stays in the fields, so the server's checks of a
+// field see the control characters it must refuse.
+enum class LineBreak { ENDS, KEPT };
+
 // The fields after the keyword the message was matched with.
-FieldCursor fieldsAfter(std::string_view message, Keyword keyword);
+FieldCursor fieldsAfter(std::string_view message, Keyword keyword, LineBreak lineBreak = LineBreak::ENDS);
+
+// How many fields are left: one, plus one for each ':' ahead.
+size_t fieldsLeft(const FieldCursor& cursor);
 
 // Up to the next ':' (or the end); the ':' is consumed.
 std::string readField(FieldCursor& cursor);

@@ -6,7 +6,7 @@
 #include "server/storage.h"
 #include "server/text.h"
 
-#include "protocol/keywords.h"
+#include "protocol/wire.h"
 
 #include <sodium.h>
 
@@ -34,7 +34,7 @@ std::string tag(const Session& s) { return "#" + std::to_string(s.id); }
 
 void refuseLogin(const Session& s, Outbox& out, const std::string& reason, const std::string& logged) {
     out.log.push_back("refus : " + tag(s) + " connexion refusée (" + logged + ")");
-    sendTo(out, s.id, std::string(MSG_AUTH_FAIL) + reason);
+    sendTo(out, s.id, Message(MSG_AUTH_FAIL).field(reason));
 }
 
 // A well-formed request with a wrong pass: it counts against the address and,
@@ -63,15 +63,15 @@ bool validPseudo(const std::string& p) {
            p.front() != ' ' && p.back() != ' ';
 }
 
-std::string registerReply(RegisterResult result) {
-    const std::string fail(MSG_REGISTER_FAIL);
+Message registerReply(RegisterResult result) {
     switch (result) {
-    case RegisterResult::OK: return std::string(MSG_REGISTER_OK);
-    case RegisterResult::PSEUDO_TAKEN: return fail + "Ce pseudo est déjà pris.";
-    case RegisterResult::EMAIL_TAKEN: return fail + "Cette adresse e-mail a déjà un compte.";
+    case RegisterResult::OK: return MSG_REGISTER_OK;
+    case RegisterResult::PSEUDO_TAKEN: return Message(MSG_REGISTER_FAIL).field("Ce pseudo est déjà pris.");
+    case RegisterResult::EMAIL_TAKEN:
+        return Message(MSG_REGISTER_FAIL).field("Cette adresse e-mail a déjà un compte.");
     case RegisterResult::FAILED: break;
     }
-    return fail + SERVER_ERROR;
+    return Message(MSG_REGISTER_FAIL).field(SERVER_ERROR);
 }
 
 // Only logged-in players fill the server; the account's own other session is about to leave.
@@ -90,16 +90,16 @@ void logIn(Session& s, const StoredAccount& account, uint64_t nowMs, Outbox& out
     enterLobby(s);
     instancesLoggedIn(s);
     out.log.push_back(tag(s) + " connecté : " + s.pseudo);
-    sendTo(out, s.id, std::string(MSG_AUTH_OK));
-    sendTo(out, s.id, std::string(MSG_GOTO_LOBBY));
-    sendToLobby(out, std::string(MSG_LOBBY_JOIN) + s.pseudo, s.id);
+    sendTo(out, s.id, MSG_AUTH_OK);
+    sendTo(out, s.id, MSG_GOTO_LOBBY);
+    sendToLobby(out, Message(MSG_LOBBY_JOIN).field(s.pseudo), s.id);
 }
 
 // The fields are checked and the pseudo and address were found free: the hash
 // of the password, then the account, on a worker.
 void createAccount(Session& s, const std::vector<std::string>& f, RegisterResult free, const std::string& error,
                    uint64_t nowMs, Outbox& out) {
-    const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, std::string(MSG_REGISTER_FAIL) + reason); };
+    const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, Message(MSG_REGISTER_FAIL).field(reason)); };
     if (free == RegisterResult::FAILED) out.log.push_back(tag(s) + " compte non vérifié : " + error);
     if (free != RegisterResult::OK) return sendTo(out, s.id, registerReply(free));
     // Each registration costs a hash: an address gets a few an hour.
@@ -161,30 +161,34 @@ void authReset(const ServerSettings& settings) {
     g_registrations.byKey.clear();
 }
 
-void handleRegister(Session& s, std::string_view fields, uint64_t, Outbox& out) {
-    const auto f = splitFields(fields, ':', 4);
-    const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, std::string(MSG_REGISTER_FAIL) + reason); };
+void handleRegister(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
+    const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, Message(MSG_REGISTER_FAIL).field(reason)); };
     if (s.testPort) return refuse("Les comptes se créent sur le serveur principal.");
-    if (f.size() != 4) return refuse("Demande incomplète.");
+    if (fieldsLeft(fields) < 4) return refuse("Demande incomplète.");
+    // E-mail hash, pseudo, password hash, gender (which takes any ':' left).
+    const std::string f[4] = {readField(fields), readField(fields), readField(fields), readRest(fields)};
     if (!isLowerHex64(f[0])) return refuse("Adresse e-mail invalide.");
     if (!validPseudo(f[1]))
         return refuse("Le pseudo doit faire de 3 à 20 caractères, sans deux-points, point-virgule ni barre verticale.");
     if (!isLowerHex64(f[2])) return refuse("Mot de passe invalide.");
     if (f[3] != "M" && f[3] != "F") return refuse("Genre invalide.");
     // Whether the pseudo and the address are free is asked first: a refusal costs no hash.
+    const std::vector<std::string> request(std::begin(f), std::end(f));
     auto free = std::make_shared<RegisterResult>(RegisterResult::FAILED);
     auto error = std::make_shared<std::string>();
     const bool queued = sessionJob(
-        s, [=] { *free = storageCheckFree(f[0], f[1], *error); },
+        s, [=] { *free = storageCheckFree(request[0], request[1], *error); },
         [=](Session* session, uint64_t nowMs, Outbox& out) {
-            if (session) createAccount(*session, f, *free, *error, nowMs, out);
+            if (session) createAccount(*session, request, *free, *error, nowMs, out);
         });
     if (!queued) refuse(SERVER_BUSY);
 }
 
-void handleLogin(Session& s, std::string_view fields, uint64_t nowMs, Outbox& out) {
-    const auto f = splitFields(fields, ':', 3);
-    if (f.size() != 3 || f[0].empty() || !isLowerHex64(f[1]))
+void handleLogin(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out) {
+    const size_t given = fieldsLeft(fields);
+    // E-mail (or its hash), password hash, access pass (which takes any ':' left).
+    const std::string f[3] = {readField(fields), readField(fields), readRest(fields)};
+    if (given < 3 || f[0].empty() || !isLowerHex64(f[1]))
         return refuseLogin(s, out, "Identifiants incomplets.", "demande mal formée");
     // The client sends the address as typed until it has the hash of it.
     const std::string email = isLowerHex64(f[0]) ? f[0] : emailHash(f[0]);

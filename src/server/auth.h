@@ -3,8 +3,8 @@
 // Their storage calls and password hashing run on the workers.
 #include "server/session.h"
 
-void handleRegister(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleLogin(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleRegister(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleLogin(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
 // Run lifetime: the settings it applies, the failed-login and registration counts.
 void authReset(const ServerSettings& settings);
 // The session's account logged in again, here or on another server: the

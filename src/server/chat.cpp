@@ -3,6 +3,8 @@
 #include "server/teams.h"
 #include "server/text.h"
 
+#include "protocol/wire.h"
+
 namespace {
 
 constexpr size_t CHAT_MAX_CHARS = 300;
@@ -15,7 +17,7 @@ bool withinRate(Session& s, uint64_t nowMs, Outbox& out) {
         s.chatRecent.pop_front();
     if (s.chatRecent.empty()) s.chatWarned = false;
     if (s.chatRecent.size() >= CHAT_BURST) {
-        if (!s.chatWarned) sendTo(out, s.id, "SAY:Vous envoyez trop de messages, patientez quelques secondes.");
+        if (!s.chatWarned) sayTo(out, s.id, "Vous envoyez trop de messages, patientez quelques secondes.");
         s.chatWarned = true;
         return false;
     }
@@ -27,7 +29,7 @@ bool withinRate(Session& s, uint64_t nowMs, Outbox& out) {
 bool acceptable(Session& s, std::string_view text, uint64_t nowMs, Outbox& out) {
     if (text.empty() || !isPrintableUtf8(text)) return false;
     if (utf8CountChars(std::string(text)) > CHAT_MAX_CHARS) {
-        sendTo(out, s.id, "SAY:Message trop long, 300 caractères au plus.");
+        sayTo(out, s.id, "Message trop long, 300 caractères au plus.");
         return false;
     }
     return withinRate(s, nowMs, out);
@@ -35,29 +37,31 @@ bool acceptable(Session& s, std::string_view text, uint64_t nowMs, Outbox& out) 
 
 } // namespace
 
-void handleChatRadio(Session& s, std::string_view text, uint64_t nowMs, Outbox& out) {
+void handleChatRadio(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out) {
+    const std::string text = readRest(fields);
     if (!acceptable(s, text, nowMs, out)) return;
-    const std::string message = "CHAT_RADIO_FROM:" + s.pseudo + ":" + std::string(text);
+    const Message message = Message(MSG_CHAT_RADIO_FROM).field(s.pseudo).field(text);
     for (Session* p : loggedInPlayers()) sendTo(out, p->id, message);
 }
 
-void handleChatTeam(Session& s, std::string_view text, uint64_t nowMs, Outbox& out) {
-    if (s.team.empty()) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
+void handleChatTeam(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out) {
+    if (s.team.empty()) return sayTo(out, s.id, "Vous n'êtes dans aucune équipe.");
+    const std::string text = readRest(fields);
     if (!acceptable(s, text, nowMs, out)) return;
-    const std::string message = "CHAT_TEAM_FROM:" + s.pseudo + ":" + std::string(text);
+    const Message message = Message(MSG_CHAT_TEAM_FROM).field(s.pseudo).field(text);
     for (uint32_t member : teamOf(s)) sendTo(out, member, message);
 }
 
-void handleChatPrivate(Session& s, std::string_view fields, uint64_t nowMs, Outbox& out) {
-    const auto f = splitFields(fields, ':', 2);
-    if (f.size() != 2 || f[0].empty()) return;
-    if (!acceptable(s, f[1], nowMs, out)) return;
-    Session* to = findPlayer(f[0]);
+void handleChatPrivate(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out) {
+    if (fieldsLeft(fields) < 2) return;
+    const std::string name = readField(fields), text = readRest(fields);
+    if (name.empty() || !acceptable(s, text, nowMs, out)) return;
+    Session* to = findPlayer(name);
     if (to == nullptr) {
-        if (isPrintableUtf8(f[0]) && utf8CountChars(f[0]) <= 20)
-            return sendTo(out, s.id, "SAY:Aucun joueur connecté ne s'appelle " + f[0] + ".");
-        return sendTo(out, s.id, "SAY:Joueur inconnu.");
+        if (isPrintableUtf8(name) && utf8CountChars(name) <= 20)
+            return sayTo(out, s.id, "Aucun joueur connecté ne s'appelle " + name + ".");
+        return sayTo(out, s.id, "Joueur inconnu.");
     }
-    sendTo(out, to->id, "CHAT_MP_FROM:" + s.pseudo + ":" + f[1]);
-    sendTo(out, s.id, "CHAT_MP_TO:" + to->pseudo + ":" + f[1]);
+    sendTo(out, to->id, Message(MSG_CHAT_MP_FROM).field(s.pseudo).field(text));
+    sendTo(out, s.id, Message(MSG_CHAT_MP_TO).field(to->pseudo).field(text));
 }

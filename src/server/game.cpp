@@ -1,24 +1,13 @@
 #include "server/game.h"
 
-#include <string_view>
-
-#include "protocol/keywords.h"
 #include "server/game_state.h"
 
 namespace {
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
 
 GamePlayer* findPresent(Game& game, uint32_t id) {
     for (GamePlayer& p : game.players)
         if (p.present && p.id == id) return &p;
     return nullptr;
-}
-
-void say(uint32_t player, const std::string& text, std::vector<GameSend>& out) {
-    gameSendTo(player, "SAY:" + text, out);
 }
 
 // French puts 0 and 1 in the singular.
@@ -36,14 +25,15 @@ void checkGameOver(Game& game, uint64_t now, std::vector<GameSend>& out) {
     std::string stats = "Partie terminée au round " + std::to_string(game.round) + ".";
     for (const GamePlayer& p : game.players)
         stats += " " + p.pseudo + " : " + zombiesText(p.kills, " tué", " tués") + ", " + std::to_string(p.earned) + " points.";
-    gameSendAll(game, "GAME_OVER_SIGNAL", out);
-    gameSendAll(game, "STATS:" + stats, out);
+    gameSendAll(game, MSG_GAME_OVER_SIGNAL, out);
+    gameSendAll(game, Message(MSG_STATS).field(stats), out);
 }
 
-void handleMove(Game& game, GamePlayer& p, std::string_view fields, uint64_t now, std::vector<GameSend>& out) {
-    if (fields.size() != 1 || p.life != Life::STANDING) return;
+void handleMove(Game& game, GamePlayer& p, FieldCursor& fields, uint64_t now, std::vector<GameSend>& out) {
+    const std::string way = readRest(fields);
+    if (way.size() != 1 || p.life != Life::STANDING) return;
     Tile to = p.pos;
-    switch (fields[0]) {
+    switch (way[0]) {
     case 'Z': ++to.y; break;
     case 'S': --to.y; break;
     case 'Q': --to.x; break;
@@ -52,7 +42,7 @@ void handleMove(Game& game, GamePlayer& p, std::string_view fields, uint64_t now
     }
     if (p.movesMade >= 2 && now < p.moveTimes[0] + MOVE_PAIR_GAP_MS) return;
     if (houseBlocked(to.x, to.y, game.doors)) {
-        gameSendTo(p.id, "WALL", out);
+        gameSendTo(p.id, MSG_WALL, out);
         return;
     }
     p.moveTimes[0] = p.moveTimes[1];
@@ -60,11 +50,11 @@ void handleMove(Game& game, GamePlayer& p, std::string_view fields, uint64_t now
     ++p.movesMade;
     p.pos = to;
     game.pathDirty = true;
-    gameSendTo(p.id, "POS:" + tileText(to), out);
-    gameSendOthers(game, p.id, "REMOTE_MOVE:" + p.pseudo + ":" + tileText(to), out);
+    gameSendTo(p.id, Message(MSG_POS).tile(to.x, to.y), out);
+    gameSendOthers(game, p.id, Message(MSG_REMOTE_MOVE).field(p.pseudo).tile(to.x, to.y), out);
 }
 
-void handleAction(Game& game, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
+void handleAction(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::vector<GameSend>& out) {
     if (p.life != Life::STANDING) return;
     if (gameBoxAction(game, p, now, out)) return;
     for (int i = 0; i < HOUSE_DOOR_COUNT; ++i) {
@@ -72,100 +62,103 @@ void handleAction(Game& game, GamePlayer& p, std::string_view, uint64_t now, std
         if (!gamePay(p, DOOR_COST, "Cette porte", out)) return;
         game.doors[i] = true;
         game.pathDirty = true;
-        gameSendAll(game, "DOOR_OPENED:" + tileText(HOUSE_DOORS[i]), out);
+        gameSendAll(game, Message(MSG_DOOR_OPENED).tile(HOUSE_DOORS[i].x, HOUSE_DOORS[i].y), out);
         return;
     }
     if (houseNextTo(p.pos, SWORD_TILE)) {
-        if (p.slots[2].weapon == EPEE) return say(p.id, "Vous avez déjà l'épée.", out);
+        if (p.slots[2].weapon == EPEE) return gameSay(p.id, "Vous avez déjà l'épée.", out);
         if (!gamePay(p, SWORD_COST, "L'épée", out)) return;
         gameArm(p.slots[2], EPEE);
-        gameSendTo(p.id, "EPEE_PICKUP_OK", out);
+        gameSendTo(p.id, MSG_EPEE_PICKUP_OK, out);
         return;
     }
     if (houseNextTo(p.pos, POTION_TILE)) {
-        if (p.potionArmed || p.potionArming) return say(p.id, "Vous avez déjà une potion de seconde vie.", out);
+        if (p.potionArmed || p.potionArming) return gameSay(p.id, "Vous avez déjà une potion de seconde vie.", out);
         if (!gamePay(p, POTION_COST, "La potion de seconde vie", out)) return;
         p.potionArming = true;
         p.potionArmedAt = now + POTION_ARMING_MS;
-        gameSendTo(p.id, "POTION_BOUGHT", out);
+        gameSendTo(p.id, MSG_POTION_BOUGHT, out);
         return;
     }
-    say(p.id, "Rien à utiliser ici.", out);
+    gameSay(p.id, "Rien à utiliser ici.", out);
 }
 
-void handleRevive(Game& game, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
+void handleRevive(Game& game, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
     if (p.life != Life::STANDING) return;
     for (GamePlayer& other : game.players) {
         if (!other.present || other.life != Life::DOWN || !houseNextTo(p.pos, other.pos)) continue;
         gameStandUp(game, other, REVIVE_HEALTH, out);
         for (const GamePlayer& q : game.players)
             if (q.present && q.id != other.id)
-                say(q.id, q.id == p.id ? "Vous avez réanimé " + other.pseudo + "."
-                                       : p.pseudo + " a réanimé " + other.pseudo + ".", out);
+                gameSay(q.id, q.id == p.id ? "Vous avez réanimé " + other.pseudo + "."
+                                           : p.pseudo + " a réanimé " + other.pseudo + ".", out);
         return;
     }
-    say(p.id, "Personne à réanimer à côté de vous.", out);
+    gameSay(p.id, "Personne à réanimer à côté de vous.", out);
 }
 
-void handleShoot(Game& game, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
+void handleShoot(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::vector<GameSend>& out) {
     gameCombatShoot(game, p, now, out);
 }
 
-void handleReload(Game&, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
+void handleReload(Game&, GamePlayer& p, FieldCursor&, uint64_t now, std::vector<GameSend>& out) {
     gameCombatReload(p, now, out);
 }
 
-void handleSwitch(Game&, GamePlayer& p, std::string_view fields, uint64_t, std::vector<GameSend>& out) {
-    if (fields.size() == 1 && fields[0] >= '0' && fields[0] <= '2') gameCombatSwitch(p, fields[0] - '0', out);
+void handleSwitch(Game&, GamePlayer& p, FieldCursor& fields, uint64_t, std::vector<GameSend>& out) {
+    const std::string slot = readRest(fields);
+    if (slot.size() == 1 && slot[0] >= '0' && slot[0] <= '2') gameCombatSwitch(p, slot[0] - '0', out);
 }
 
-void handleAmmo(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
+void handleAmmo(Game&, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
     gameCombatAmmo(p, out);
 }
 
-void handleHealth(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
+void handleHealth(Game&, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
     std::string text = p.life == Life::DOWN ? "Vous êtes à terre."
                        : p.life == Life::OUT ? "Vous êtes hors jeu jusqu'au prochain round."
                                              : "Santé : " + std::to_string(p.health) + " sur 100.";
-    gameSendTo(p.id, "HEALTH_MSG:" + text, out);
+    gameSendTo(p.id, Message(MSG_HEALTH_MSG).field(text), out);
 }
 
-void handleRound(Game& game, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
+void handleRound(Game& game, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
     std::string round = "Round " + std::to_string(game.round);
-    if (game.phase == Phase::STARTING) return say(p.id, "La partie commence, premier round dans un instant.", out);
-    if (game.phase == Phase::CALM) return say(p.id, round + " terminé, le suivant arrive.", out);
+    if (game.phase == Phase::STARTING) return gameSay(p.id, "La partie commence, premier round dans un instant.", out);
+    if (game.phase == Phase::CALM) return gameSay(p.id, round + " terminé, le suivant arrive.", out);
     int left = game.toSpawn + static_cast<int>(game.zombies.size());
-    say(p.id, round + ", " + zombiesText(left, " restant.", " restants."), out);
+    gameSay(p.id, round + ", " + zombiesText(left, " restant.", " restants."), out);
 }
 
-void handleKills(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
-    say(p.id, zombiesText(p.kills, " tué", " tués") + ", dont " + std::to_string(p.roundKills) + " dans ce round.", out);
+void handleKills(Game&, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
+    gameSay(p.id, zombiesText(p.kills, " tué", " tués") + ", dont " + std::to_string(p.roundKills) + " dans ce round.",
+            out);
 }
 
-void handlePoints(Game&, GamePlayer& p, std::string_view, uint64_t, std::vector<GameSend>& out) {
-    say(p.id, "Vous avez " + std::to_string(p.points) + " points.", out);
+void handlePoints(Game&, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
+    gameSay(p.id, "Vous avez " + std::to_string(p.points) + " points.", out);
 }
 
-void handleBox(Game& game, GamePlayer& p, std::string_view, uint64_t now, std::vector<GameSend>& out) {
-    say(p.id, gameBoxDescription(game, now), out);
+void handleBox(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::vector<GameSend>& out) {
+    gameSay(p.id, gameBoxDescription(game, now), out);
 }
 
-void handleMember(Game& game, GamePlayer& p, std::string_view fields, uint64_t, std::vector<GameSend>& out) {
-    if (fields.size() != 1 || fields[0] < '0' || fields[0] > '4') return;
-    int wanted = fields[0] - '0';
+void handleMember(Game& game, GamePlayer& p, FieldCursor& fields, uint64_t, std::vector<GameSend>& out) {
+    const std::string index = readRest(fields);
+    if (index.size() != 1 || index[0] < '0' || index[0] > '4') return;
+    int wanted = index[0] - '0';
     for (const GamePlayer& m : game.players) {
         if (!m.present || wanted-- != 0) continue;
         std::string state = m.life == Life::DOWN  ? "à terre"
                             : m.life == Life::OUT ? "hors jeu jusqu'au prochain round"
                                                   : "santé " + std::to_string(m.health);
-        return say(p.id, m.pseudo + ", en " + tileSpoken(m.pos) + ", " + state + ".", out);
+        return gameSay(p.id, m.pseudo + ", en " + tileSpoken(m.pos) + ", " + state + ".", out);
     }
-    say(p.id, "Personne à cette place.", out);
+    gameSay(p.id, "Personne à cette place.", out);
 }
 
-using Handler = void (*)(Game&, GamePlayer&, std::string_view, uint64_t, std::vector<GameSend>&);
+using Handler = void (*)(Game&, GamePlayer&, FieldCursor&, uint64_t, std::vector<GameSend>&);
 struct Route {
-    std::string_view keyword; // ending in ':' when fields follow
+    Keyword keyword;
     Handler handler;
 };
 
@@ -183,16 +176,17 @@ void tickPlayers(Game& game, uint64_t now, std::vector<GameSend>& out) {
         if (p.potionArming && now >= p.potionArmedAt) {
             p.potionArming = false;
             p.potionArmed = true;
-            gameSendTo(p.id, "SECOND_CHANCE_READY", out);
+            gameSendTo(p.id, MSG_SECOND_CHANCE_READY, out);
         }
         if (p.life != Life::DOWN) continue;
         if (p.selfReviving && now >= p.downAt + POTION_REVIVE_MS) {
             gameStandUp(game, p, START_HEALTH, out);
-            gameSendOthers(game, p.id, "SAY:" + p.pseudo + " se relève grâce à sa potion.", out);
+            gameSendOthers(game, p.id, Message(MSG_SAY).field(p.pseudo + " se relève grâce à sa potion."), out);
         } else if (!p.selfReviving && now >= p.downAt + DOWN_TIMEOUT_MS) {
             p.life = Life::OUT;
-            gameSendTo(p.id, "YOU_DIED", out);
-            gameSendOthers(game, p.id, "SAY:" + p.pseudo + " est hors jeu jusqu'au prochain round.", out);
+            gameSendTo(p.id, MSG_YOU_DIED, out);
+            gameSendOthers(game, p.id, Message(MSG_SAY).field(p.pseudo + " est hors jeu jusqu'au prochain round."),
+                           out);
         }
     }
 }
@@ -201,18 +195,22 @@ void tickPlayers(Game& game, uint64_t now, std::vector<GameSend>& out) {
 
 void std::default_delete<Game>::operator()(Game* game) const { delete game; }
 
-void gameSendTo(uint32_t player, std::string text, std::vector<GameSend>& out) {
-    out.push_back(GameSend{player, std::move(text)});
+void gameSendTo(uint32_t player, const Message& message, std::vector<GameSend>& out) {
+    out.push_back(GameSend{player, message.text()});
 }
 
-void gameSendAll(const Game& game, const std::string& text, std::vector<GameSend>& out) {
+void gameSendAll(const Game& game, const Message& message, std::vector<GameSend>& out) {
     for (const GamePlayer& p : game.players)
-        if (p.present) out.push_back(GameSend{p.id, text});
+        if (p.present) out.push_back(GameSend{p.id, message.text()});
 }
 
-void gameSendOthers(const Game& game, uint32_t except, const std::string& text, std::vector<GameSend>& out) {
+void gameSendOthers(const Game& game, uint32_t except, const Message& message, std::vector<GameSend>& out) {
     for (const GamePlayer& p : game.players)
-        if (p.present && p.id != except) out.push_back(GameSend{p.id, text});
+        if (p.present && p.id != except) out.push_back(GameSend{p.id, message.text()});
+}
+
+void gameSay(uint32_t player, const std::string& text, std::vector<GameSend>& out) {
+    gameSendTo(player, Message(MSG_SAY).field(text), out);
 }
 
 bool gameIsStanding(const GamePlayer& p) { return p.present && p.life == Life::STANDING; }
@@ -222,7 +220,7 @@ void gameStandUp(Game& game, GamePlayer& p, int health, std::vector<GameSend>& o
     p.health = health;
     p.selfReviving = false;
     game.pathDirty = true;
-    gameSendTo(p.id, "REVIVED", out);
+    gameSendTo(p.id, MSG_REVIVED, out);
 }
 
 bool gamePay(GamePlayer& p, int cost, const std::string& what, std::vector<GameSend>& out) {
@@ -230,7 +228,8 @@ bool gamePay(GamePlayer& p, int cost, const std::string& what, std::vector<GameS
         p.points -= cost;
         return true;
     }
-    say(p.id, what + " coûte " + std::to_string(cost) + " points. Vous en avez " + std::to_string(p.points) + ".", out);
+    gameSay(p.id, what + " coûte " + std::to_string(cost) + " points. Vous en avez " + std::to_string(p.points) + ".",
+            out);
     return false;
 }
 
@@ -243,7 +242,7 @@ void gamePlayerDown(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSen
     p.selfReviving = p.potionArmed;
     p.potionArmed = false;
     game.pathDirty = true;
-    gameSendAll(game, "PLAYER_DOWN:" + p.pseudo + ":" + tileText(p.pos), out);
+    gameSendAll(game, Message(MSG_PLAYER_DOWN).field(p.pseudo).tile(p.pos.x, p.pos.y), out);
     checkGameOver(game, now, out);
 }
 
@@ -265,7 +264,7 @@ std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_
     game->box.until = game->nextSpawnAt = game->doublePointsUntil = game->instantKillUntil = nowMs;
     game->phaseUntil = nowMs + FIRST_ROUND_DELAY_MS;
     if (game->players.empty()) game->phase = Phase::FINISHED;
-    gameSendAll(*game, "START_MAISON", out);
+    gameSendAll(*game, MSG_START_MAISON, out);
     return game;
 }
 
@@ -274,11 +273,9 @@ void gameHandle(Game& game, uint32_t player, const std::string& message, uint64_
     GamePlayer* p = findPresent(game, player);
     if (!p) return;
     for (const Route& route : ROUTES) {
-        bool withFields = route.keyword.back() == ':';
-        if (withFields ? startsWith(message, route.keyword) : message == route.keyword) {
-            route.handler(game, *p, std::string_view(message).substr(route.keyword.size()), nowMs, out);
-            return;
-        }
+        if (!matchesKeyword(message, route.keyword)) continue;
+        FieldCursor fields = fieldsAfter(message, route.keyword, LineBreak::KEPT);
+        return route.handler(game, *p, fields, nowMs, out);
     }
 }
 
@@ -286,7 +283,7 @@ void gameTick(Game& game, uint64_t nowMs, std::vector<GameSend>& out) {
     if (game.phase == Phase::FINISHED) return;
     if (game.phase == Phase::OVER) {
         if (nowMs < game.phaseUntil) return;
-        gameSendAll(game, "GOTO_LOBBY", out);
+        gameSendAll(game, MSG_GOTO_LOBBY, out);
         game.phase = Phase::FINISHED;
         return;
     }
@@ -303,8 +300,8 @@ void gameRemovePlayer(Game& game, uint32_t player, uint64_t nowMs, std::vector<G
     if (game.phase == Phase::FINISHED) return; // already back in the lobby
     p->roundReached = game.round;
     game.pathDirty = true;
-    gameSendTo(p->id, "GOTO_LOBBY", out);
-    gameSendAll(game, "SAY:" + p->pseudo + " a quitté la partie.", out);
+    gameSendTo(p->id, MSG_GOTO_LOBBY, out);
+    gameSendAll(game, Message(MSG_SAY).field(p->pseudo + " a quitté la partie."), out);
     bool anyone = false;
     for (const GamePlayer& q : game.players) anyone = anyone || q.present;
     if (!anyone) game.phase = Phase::FINISHED;

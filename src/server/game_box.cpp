@@ -10,6 +10,12 @@ constexpr uint32_t BOX_HIDDEN_MS = 30000;
 
 Tile boxTile(const Game& game) { return BOX_SPOTS[game.box.spot]; }
 
+// A box message ends with where the box stands.
+Message atBox(const Game& game, Message message) {
+    const Tile t = boxTile(game);
+    return message.tile(t.x, t.y);
+}
+
 std::string secondsLeft(uint64_t now, uint64_t until) {
     const uint64_t ms = now >= until ? 0 : until - now;
     return std::to_string((ms + 999) / 1000);
@@ -28,8 +34,8 @@ void finishUse(Game& game, uint64_t now, std::vector<GameSend>& out) {
     box.usesLeft = gameRandom(game, 4, 8);
     box.state = BoxState::HIDDEN;
     box.until = now + BOX_HIDDEN_MS;
-    gameSendAll(game, "BOX_TELEPORT:" + tileText(boxTile(game)), out);
-    gameSendAll(game, "BOX_HIDDEN:" + std::to_string(BOX_HIDDEN_MS), out);
+    gameSendAll(game, atBox(game, MSG_BOX_TELEPORT), out);
+    gameSendAll(game, Message(MSG_BOX_HIDDEN).number(BOX_HIDDEN_MS), out);
 }
 
 } // namespace
@@ -44,18 +50,18 @@ bool gameBoxAction(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend
     if (!houseNextTo(p.pos, boxTile(game))) return false;
     switch (box.state) {
     case BoxState::HIDDEN:
-        gameSendTo(p.id, "SAY:La boîte mystère revient dans " + secondsLeft(now, box.until) + " secondes.", out);
+        gameSay(p.id, "La boîte mystère revient dans " + secondsLeft(now, box.until) + " secondes.", out);
         break;
     case BoxState::OPENING:
-        gameSendTo(p.id, "SAY:La boîte mystère est en train de s'ouvrir.", out);
+        gameSay(p.id, "La boîte mystère est en train de s'ouvrir.", out);
         break;
     case BoxState::OFFERED:
         if (box.buyer != p.id) {
-            gameSendTo(p.id, "SAY:Cette arme ne vous est pas destinée.", out);
+            gameSay(p.id, "Cette arme ne vous est pas destinée.", out);
             break;
         }
         gameArm(p.slots[2], box.weapon);
-        gameSendAll(game, "BOX_PICKUP_OK:" + std::string(WEAPONS[box.weapon].name) + ":" + tileText(boxTile(game)), out);
+        gameSendAll(game, atBox(game, Message(MSG_BOX_PICKUP_OK).field(WEAPONS[box.weapon].name)), out);
         finishUse(game, now, out);
         break;
     case BoxState::IDLE:
@@ -65,7 +71,7 @@ bool gameBoxAction(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend
         box.buyer = p.id;
         box.weapon = BOX_WEAPONS[gameRandom(game, 0, static_cast<int>(std::size(BOX_WEAPONS)) - 1)];
         --box.usesLeft;
-        gameSendAll(game, "BOX_OPENING_START:" + tileText(boxTile(game)), out);
+        gameSendAll(game, atBox(game, MSG_BOX_OPENING_START), out);
         break;
     }
     return true;
@@ -77,13 +83,13 @@ void gameBoxTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
     if (box.state == BoxState::OPENING) {
         box.state = BoxState::OFFERED;
         box.until = now + BOX_OFFER_MS;
-        gameSendAll(game, "BOX_SPAWN:" + std::string(WEAPONS[box.weapon].name) + ":" + tileText(boxTile(game)), out);
+        gameSendAll(game, atBox(game, Message(MSG_BOX_SPAWN).field(WEAPONS[box.weapon].name)), out);
     } else if (box.state == BoxState::OFFERED) {
-        gameSendAll(game, "BOX_DESPAWN", out);
+        gameSendAll(game, MSG_BOX_DESPAWN, out);
         finishUse(game, now, out);
     } else {
         box.state = BoxState::IDLE;
-        gameSendAll(game, "BOX_READY:" + tileText(boxTile(game)), out);
+        gameSendAll(game, atBox(game, MSG_BOX_READY), out);
     }
 }
 

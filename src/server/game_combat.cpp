@@ -23,17 +23,17 @@ void dropBonus(Game& game, uint64_t now, std::vector<GameSend>& out) {
         for (GamePlayer& p : game.players)
             for (WeaponSlot& s : p.slots)
                 if (s.weapon >= 0) s.reserve = WEAPONS[s.weapon].reserveMax;
-        gameSendAll(game, "BONUS_MAX_AMMO", out);
+        gameSendAll(game, MSG_BONUS_MAX_AMMO, out);
         break;
     case 1:
         game.doublePoints = true;
         game.doublePointsUntil = now + DOUBLE_POINTS_MS;
-        gameSendAll(game, "BONUS_DOUBLE_POINTS_START", out);
+        gameSendAll(game, MSG_BONUS_DOUBLE_POINTS_START, out);
         break;
     default:
         game.instantKill = true;
         game.instantKillUntil = now + INSTANT_KILL_MS;
-        gameSendAll(game, "BONUS_INSTANT_KILL_START", out);
+        gameSendAll(game, MSG_BONUS_INSTANT_KILL_START, out);
         break;
     }
 }
@@ -77,26 +77,27 @@ void gameCombatShoot(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSe
     const WeaponStats& stats = WEAPONS[slot.weapon];
     const std::string name = stats.name;
     p.nextShotAt = now + stats.fireGapMs;
-    if (!stats.melee && slot.magazine == 0) return gameSendTo(p.id, "SHOOT_FAIL:" + name, out);
+    if (!stats.melee && slot.magazine == 0) return gameSendTo(p.id, Message(MSG_SHOOT_FAIL).field(name), out);
     if (!stats.melee) --slot.magazine;
-    gameSendTo(p.id, "SHOOT_OK:" + name, out);
-    gameSendOthers(game, p.id, "REMOTE_SHOOT:" + p.pseudo + ":" + name + ":" + tileText(p.pos), out);
+    gameSendTo(p.id, Message(MSG_SHOOT_OK).field(name), out);
+    gameSendOthers(game, p.id, Message(MSG_REMOTE_SHOOT).field(p.pseudo).field(name).tile(p.pos.x, p.pos.y), out);
 
     Zombie* z = target(game, p, stats);
     if (!z) return;
     double chance = weaponHitChance(stats, distance(p.pos, z->pos));
     if (std::uniform_real_distribution<double>(0.0, 1.0)(game.rng) >= chance) return;
     z->health -= game.instantKill ? z->health : stats.damage;
-    const std::string where = std::to_string(z->id) + "," + name + ":" + tileText(z->pos);
+    const auto hit = [&](Keyword keyword) { return Message(keyword).id(z->id).field(name).tile(z->pos.x, z->pos.y); };
     if (z->health > 0) {
         award(game, p, POINTS_HIT);
-        return gameSendAll(game, "Z_HIT:" + where, out);
+        return gameSendAll(game, hit(MSG_Z_HIT), out);
     }
     award(game, p, POINTS_KILL);
     ++p.kills;
     ++p.roundKills;
+    const Message died = hit(MSG_Z_DIE);
     game.zombies.erase(game.zombies.begin() + (z - game.zombies.data()));
-    gameSendAll(game, "Z_DIE:" + where, out);
+    gameSendAll(game, died, out);
     dropBonus(game, now, out);
 }
 
@@ -108,20 +109,20 @@ void gameCombatReload(GamePlayer& p, uint64_t now, std::vector<GameSend>& out) {
                           : slot.magazine == stats.magazine ? "Chargeur déjà plein."
                           : slot.reserve == 0 ? "Plus de munitions pour " + std::string(stats.spoken) + "."
                                               : "";
-    if (!refusal.empty()) return gameSendTo(p.id, "AMMO_MSG:" + refusal, out);
+    if (!refusal.empty()) return gameSendTo(p.id, Message(MSG_AMMO_MSG).field(refusal), out);
     int moved = std::min(stats.magazine - slot.magazine, slot.reserve);
     slot.magazine += moved;
     slot.reserve -= moved;
     p.nextShotAt = now + stats.reloadMs;
-    gameSendTo(p.id, "RELOAD_OK:" + std::string(stats.name), out);
+    gameSendTo(p.id, Message(MSG_RELOAD_OK).field(stats.name), out);
 }
 
 void gameCombatSwitch(GamePlayer& p, int slot, std::vector<GameSend>& out) {
     if (p.life != Life::STANDING) return;
     if (p.slots[slot].weapon < 0)
-        return gameSendTo(p.id, "SAY:Aucune arme dans l'emplacement " + std::to_string(slot + 1) + ".", out);
+        return gameSay(p.id, "Aucune arme dans l'emplacement " + std::to_string(slot + 1) + ".", out);
     p.current = slot;
-    gameSendTo(p.id, "SWITCH_OK:" + std::string(WEAPONS[p.slots[slot].weapon].name), out);
+    gameSendTo(p.id, Message(MSG_SWITCH_OK).field(WEAPONS[p.slots[slot].weapon].name), out);
 }
 
 void gameCombatAmmo(const GamePlayer& p, std::vector<GameSend>& out) {
@@ -131,16 +132,16 @@ void gameCombatAmmo(const GamePlayer& p, std::vector<GameSend>& out) {
     std::string text = std::string(stats.spoken) + (stats.melee ? ", arme blanche, sans munitions."
                                                               : " : " + std::to_string(slot.magazine) + " balles chargées, " +
                                                                     std::to_string(slot.reserve) + " en réserve.");
-    gameSendTo(p.id, "AMMO_MSG:" + text, out);
+    gameSendTo(p.id, Message(MSG_AMMO_MSG).field(text), out);
 }
 
 void gameCombatTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
     if (game.doublePoints && now >= game.doublePointsUntil) {
         game.doublePoints = false;
-        gameSendAll(game, "BONUS_DOUBLE_POINTS_END", out);
+        gameSendAll(game, MSG_BONUS_DOUBLE_POINTS_END, out);
     }
     if (game.instantKill && now >= game.instantKillUntil) {
         game.instantKill = false;
-        gameSendAll(game, "SAY:Fin de la mort instantanée.", out);
+        gameSendAll(game, Message(MSG_SAY).field("Fin de la mort instantanée."), out);
     }
 }

@@ -12,6 +12,8 @@
 #include "server/game_weapons.h"
 #include "server/game_house.h"
 
+#include "protocol/wire.h"
+
 constexpr int START_POINTS = 500;
 constexpr int START_HEALTH = 100;
 constexpr int REVIVE_HEALTH = 50;
@@ -114,14 +116,15 @@ struct Game {
 // The box's four places.
 constexpr Tile BOX_SPOTS[4] = {{30, 20}, {12, 40}, {60, 30}, {86, 25}};
 
-// A tile in messages, and in spoken sentences as the client's map menu says it.
-inline std::string tileText(Tile t) { return std::to_string(t.x) + "," + std::to_string(t.y); }
+// A tile in spoken sentences, as the client's map menu says it.
 inline std::string tileSpoken(Tile t) { return std::to_string(t.x) + "; " + std::to_string(t.y); }
 
 // game.cpp
-void gameSendTo(uint32_t player, std::string text, std::vector<GameSend>& out);
-void gameSendAll(const Game& game, const std::string& text, std::vector<GameSend>& out);
-void gameSendOthers(const Game& game, uint32_t except, const std::string& text, std::vector<GameSend>& out);
+void gameSendTo(uint32_t player, const Message& message, std::vector<GameSend>& out);
+void gameSendAll(const Game& game, const Message& message, std::vector<GameSend>& out);
+void gameSendOthers(const Game& game, uint32_t except, const Message& message, std::vector<GameSend>& out);
+// A sentence the client speaks.
+void gameSay(uint32_t player, const std::string& text, std::vector<GameSend>& out);
 bool gameIsStanding(const GamePlayer& p);
 void gameStandUp(Game& game, GamePlayer& p, int health, std::vector<GameSend>& out); // sends "REVIVED"
 void gamePlayerDown(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out);

@@ -51,17 +51,14 @@ void spawn(Game& game, uint64_t now, std::vector<GameSend>& out) {
     game.zombies.push_back(z);
     --game.toSpawn;
     game.nextSpawnAt = now + spawnGapMs(game.round);
-    gameSendAll(game, "Z_SPAWN:" + std::to_string(z.id) + "," + tileText(z.pos), out);
+    gameSendAll(game, Message(MSG_Z_SPAWN).id(z.id).tile(z.pos.x, z.pos.y), out);
 }
 
 void endRound(Game& game, uint64_t now, std::vector<GameSend>& out) {
-    std::string kills;
-    for (const GamePlayer& p : game.players) {
-        if (!p.present || p.roundKills == 0) continue;
-        if (!kills.empty()) kills += "|";
-        kills += p.pseudo + ":" + std::to_string(p.roundKills);
-    }
-    gameSendAll(game, kills.empty() ? "ROUND_END" : "ROUND_END_KILLS:" + kills, out);
+    std::vector<std::string> kills;
+    for (const GamePlayer& p : game.players)
+        if (p.present && p.roundKills != 0) kills.push_back(p.pseudo + ":" + std::to_string(p.roundKills));
+    gameSendAll(game, kills.empty() ? Message(MSG_ROUND_END) : Message(MSG_ROUND_END_KILLS).list(kills), out);
     game.phase = Phase::CALM;
     game.phaseUntil = now + ROUND_CALM_MS;
 }
@@ -89,7 +86,7 @@ void step(Game& game, Zombie& z, std::vector<GameSend>& out) {
             Tile t = around[(k + z.id) % 4];
             if (game.pathDist[houseIndex(t.x, t.y)] != wanted || occupied(game, t, z.id)) continue;
             z.pos = t;
-            gameSendAll(game, "Z_POS:" + std::to_string(z.id) + "," + tileText(t), out);
+            gameSendAll(game, Message(MSG_Z_POS).id(z.id).tile(t.x, t.y), out);
             return;
         }
     }
@@ -113,7 +110,7 @@ void gameStartRound(Game& game, uint64_t now, std::vector<GameSend>& out) {
     game.toSpawn = 4 + 2 * game.round;
     game.nextSpawnAt = now + FIRST_SPAWN_DELAY_MS;
     game.zombies.clear();
-    gameSendAll(game, "ROUND_START:" + std::to_string(game.round), out);
+    gameSendAll(game, Message(MSG_ROUND_START).number(game.round), out);
     for (GamePlayer& p : game.players) {
         p.roundKills = 0;
         if (p.present && p.life == Life::OUT) gameStandUp(game, p, START_HEALTH, out);
@@ -138,7 +135,7 @@ void gameZombiesTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
             } else if (now >= z.biteAt) {
                 z.biteAt = now + BITE_GAP_MS;
                 p->health = std::max(0, p->health - BITE_DAMAGE);
-                gameSendAll(game, "PLAYER_HIT:" + p->pseudo + ":" + std::to_string(BITE_DAMAGE), out);
+                gameSendAll(game, Message(MSG_PLAYER_HIT).field(p->pseudo).number(BITE_DAMAGE), out);
                 if (p->health == 0) gamePlayerDown(game, *p, now, out);
                 if (game.phase != Phase::ACTIVE) return; // the game is over
             }

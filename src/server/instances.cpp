@@ -2,7 +2,8 @@
 
 #include "server/auth.h"
 #include "server/storage.h"
-#include "server/text.h"
+
+#include "protocol/wire.h"
 
 #include <sodium.h>
 
@@ -75,11 +76,12 @@ void open() {
 
 // "account:serial:instance", from any server on the database.
 void heard(const std::string& notice, uint64_t nowMs, Outbox& out) {
-    const std::vector<std::string> f = splitFields(notice, ':', 3);
-    if (f.size() != 3 || f[2] == g_instance || f[0].empty() || f[1].empty() ||
-        f[0].find_first_not_of("0123456789") != std::string::npos ||
-        f[1].find_first_not_of("0123456789") != std::string::npos || f[0].size() > 18 || f[1].size() > 18)
-        return;
+    FieldCursor fields{notice};
+    const std::string f[3] = {readField(fields), readField(fields), readRest(fields)};
+    const auto number = [](const std::string& t) {
+        return !t.empty() && t.size() <= 18 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!number(f[0]) || !number(f[1]) || f[2].empty() || f[2] == g_instance) return;
     const int64_t account = std::stoll(f[0]), serial = std::stoll(f[1]);
     for (Session* s : loggedInPlayers()) {
         if (s->account != account) continue;

@@ -13,19 +13,7 @@ std::string plural(uint64_t n, const char* unit) {
     return std::to_string(n) + " " + unit + (n > 1 ? "s" : "");
 }
 
-std::string position(const Session& s) { return std::to_string(s.x) + "," + std::to_string(s.y); }
-
 const char* const RANKING_UNAVAILABLE = "Classement indisponible, réessayez plus tard.";
-
-std::string rankingText(const std::string& fields, const std::vector<RankingEntry>& entries) {
-    std::string text = "RANKING:" + std::string(fields) + ":";
-    int rank = 0;
-    for (const RankingEntry& e : entries) {
-        if (rank++ > 0) text += "|";
-        text += std::to_string(rank) + ";" + e.pseudo + ";" + std::to_string(e.value);
-    }
-    return text;
-}
 
 } // namespace
 
@@ -35,41 +23,44 @@ void enterLobby(Session& s) {
     s.inGame = false;
 }
 
-void handleMove(Session& s, std::string_view fields, uint64_t, Outbox& out) {
+void handleMove(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
+    const std::string way = readRest(fields);
     int dx = 0, dy = 0;
-    if (fields == "Z") dy = 1;
-    else if (fields == "S") dy = -1;
-    else if (fields == "Q") dx = -1;
-    else if (fields == "D") dx = 1;
+    if (way == "Z") dy = 1;
+    else if (way == "S") dy = -1;
+    else if (way == "Q") dx = -1;
+    else if (way == "D") dx = 1;
     else return;
     const int x = s.x + dx, y = s.y + dy;
-    if (x < LOBBY_MIN || x > LOBBY_MAX || y < LOBBY_MIN || y > LOBBY_MAX) return sendTo(out, s.id, "WALL");
+    if (x < LOBBY_MIN || x > LOBBY_MAX || y < LOBBY_MIN || y > LOBBY_MAX) return sendTo(out, s.id, MSG_WALL);
     s.x = x;
     s.y = y;
-    sendTo(out, s.id, "POS:" + position(s));
-    sendToLobby(out, "REMOTE_MOVE:" + s.pseudo + ":" + position(s), s.id);
+    sendTo(out, s.id, Message(MSG_POS).tile(x, y));
+    sendToLobby(out, Message(MSG_REMOTE_MOVE).field(s.pseudo).tile(x, y), s.id);
 }
 
-void handleCheckHealth(Session& s, std::string_view, uint64_t, Outbox& out) {
+void handleCheckHealth(Session& s, FieldCursor&, uint64_t, Outbox& out) {
     // Nothing hurts in the lobby.
-    sendTo(out, s.id, "HEALTH_MSG:100 points de vie sur 100.");
+    sendTo(out, s.id, Message(MSG_HEALTH_MSG).field("100 points de vie sur 100."));
 }
 
-void handlePlayers(Session& s, std::string_view, uint64_t, Outbox& out) {
+void handlePlayers(Session& s, FieldCursor&, uint64_t, Outbox& out) {
     std::vector<std::string> names;
     for (Session* p : loggedInPlayers()) names.push_back(p->pseudo);
-    sendTo(out, s.id, "PLAYERS_LIST:" + plural(names.size(), "joueur") + " en ligne : " + frenchList(names) + ".");
+    sendTo(out, s.id,
+           Message(MSG_PLAYERS_LIST).field(plural(names.size(), "joueur") + " en ligne : " + frenchList(names) + "."));
 }
 
-void handlePing(Session& s, std::string_view fields, uint64_t, Outbox& out) {
-    // The client's 32-bit tick count, echoed byte for byte.
-    if (fields.empty() || fields.size() > 10 || fields.find_first_not_of("0123456789") != std::string_view::npos ||
-        std::stoull(std::string(fields)) > 0xFFFFFFFFull)
-        return;
-    sendTo(out, s.id, "PONG:" + std::string(fields));
+void handlePing(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
+    // The client's 32-bit tick count, echoed byte for byte: leading zeros kept, but not past ten digits.
+    const std::string tick = readRest(fields);
+    FieldCursor digits{tick};
+    uint32_t value = 0;
+    if (tick.size() > 10 || !readUint32(digits, value) || digits.pos != tick.size()) return;
+    sendTo(out, s.id, Message(MSG_PONG).field(tick));
 }
 
-void handleUptime(Session& s, std::string_view, uint64_t nowMs, Outbox& out) {
+void handleUptime(Session& s, FieldCursor&, uint64_t nowMs, Outbox& out) {
     const uint64_t seconds = serverUptimeMs(nowMs) / 1000;
     const uint64_t parts[] = {seconds / 86400, seconds / 3600 % 24, seconds / 60 % 60, seconds % 60};
     const char* units[] = {"jour", "heure", "minute", "seconde"};
@@ -77,27 +68,31 @@ void handleUptime(Session& s, std::string_view, uint64_t nowMs, Outbox& out) {
     for (int i = 0; i < 4; ++i)
         if (parts[i] > 0) said.push_back(plural(parts[i], units[i]));
     if (said.empty()) said.push_back("0 seconde");
-    sendTo(out, s.id, "UPTIME:Serveur en ligne depuis " + frenchList(said) + ".");
+    sendTo(out, s.id, Message(MSG_UPTIME).field("Serveur en ligne depuis " + frenchList(said) + "."));
 }
 
-void handleRanking(Session& s, std::string_view fields, uint64_t, Outbox& out) {
+void handleRanking(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
+    const std::string asked = readRest(fields);
     RankingKind kind;
-    if (fields == "POINTS") kind = RankingKind::POINTS;
-    else if (fields == "KILLS") kind = RankingKind::KILLS;
-    else if (fields == "ROUND") kind = RankingKind::ROUND;
+    if (asked == RANKING_POINTS) kind = RankingKind::POINTS;
+    else if (asked == RANKING_KILLS) kind = RankingKind::KILLS;
+    else if (asked == RANKING_ROUND) kind = RankingKind::ROUND;
     else return;
-    auto entries = std::make_shared<std::vector<RankingEntry>>();
+    auto found = std::make_shared<std::vector<RankingEntry>>();
     auto error = std::make_shared<std::string>();
-    auto found = std::make_shared<bool>(false);
+    auto read = std::make_shared<bool>(false);
     const bool queued = sessionJob(
-        s, [=] { *found = storageRanking(kind, 10, *entries, *error); },
-        [=, kindText = std::string(fields)](Session* session, uint64_t, Outbox& out) {
+        s, [=] { *read = storageRanking(kind, 10, *found, *error); },
+        [=](Session* session, uint64_t, Outbox& out) {
             if (session == nullptr) return;
-            if (!*found) {
+            if (!*read) {
                 out.log.push_back("classement illisible : " + *error);
-                return sendTo(out, session->id, Message(MSG_SAY).field(RANKING_UNAVAILABLE).text());
+                return sendTo(out, session->id, Message(MSG_SAY).field(RANKING_UNAVAILABLE));
             }
-            sendTo(out, session->id, rankingText(kindText, *entries));
+            std::vector<std::string> entries;
+            for (const RankingEntry& e : *found)
+                entries.push_back(std::to_string(entries.size() + 1) + ";" + e.pseudo + ";" + std::to_string(e.value));
+            sendTo(out, session->id, Message(MSG_RANKING).field(asked).list(entries));
         });
-    if (!queued) sendTo(out, s.id, Message(MSG_SAY).field(SERVER_BUSY).text());
+    if (!queued) sendTo(out, s.id, Message(MSG_SAY).field(SERVER_BUSY));
 }

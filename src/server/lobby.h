@@ -2,11 +2,11 @@
 // Walking the lobby map and its information requests.
 #include "server/session.h"
 
-void handleMove(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleCheckHealth(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handlePlayers(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handlePing(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleUptime(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleRanking(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleMove(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleCheckHealth(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handlePlayers(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handlePing(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleUptime(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleRanking(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
 // A player arrives in the lobby at (0, 0), from a login or the end of a game.
 void enterLobby(Session& session);

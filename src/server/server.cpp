@@ -10,7 +10,7 @@
 #include "server/teams.h"
 #include "server/text.h"
 
-#include "protocol/keywords.h"
+#include "protocol/wire.h"
 
 #include <algorithm>
 #include <map>
@@ -51,10 +51,10 @@ uint64_t g_startMs = 0;
 uint64_t g_maintainAt = 0;
 uint64_t g_dropped = 0;
 
-using Handler = void (*)(Session&, std::string_view, uint64_t, Outbox&);
+using Handler = void (*)(Session&, FieldCursor&, uint64_t, Outbox&);
 
 struct Route {
-    std::string_view keyword; // ending in ':' when fields follow, else the whole message
+    Keyword keyword;
     Handler handler;
     bool beforeLogin; // acted on before a login (and only those are)
     bool inHouse;     // kept by the shell while the player is in a game
@@ -83,10 +83,8 @@ const Route ROUTES[] = {
 };
 
 const Route* routeOf(std::string_view message) {
-    for (const Route& r : ROUTES) {
-        const std::string_view k = r.keyword;
-        if (k.back() == ':' ? message.substr(0, k.size()) == k : message == k) return &r;
-    }
+    for (const Route& r : ROUTES)
+        if (matchesKeyword(message, r.keyword)) return &r;
     return nullptr;
 }
 
@@ -102,7 +100,7 @@ bool idle(const Session& s) { return pending(s) && !s.busy && s.held.empty(); }
 void leave(Session& s, uint64_t nowMs, Outbox& out) {
     if (s.account == 0) return;
     teamsDrop(s, nowMs, out);
-    sendToLobby(out, std::string(MSG_LOBBY_LEFT) + s.pseudo, s.id);
+    sendToLobby(out, Message(MSG_LOBBY_LEFT).field(s.pseudo), s.id);
     s.account = 0;
 }
 
@@ -111,7 +109,8 @@ void dispatch(Session& s, const std::string& message, uint64_t nowMs, Outbox& ou
     if (s.inGame && !(route && route->inHouse)) return gameMessage(s, message, nowMs, out);
     // Before a login only the two account messages count, and only then.
     if (route == nullptr || route->beforeLogin != (s.account == 0)) return;
-    route->handler(s, std::string_view(message).substr(route->keyword.size()), nowMs, out);
+    FieldCursor fields = fieldsAfter(message, route->keyword, LineBreak::KEPT);
+    route->handler(s, fields, nowMs, out);
 }
 
 // What waited for the session's job, in order, until another job starts.
@@ -208,11 +207,13 @@ std::vector<Session*> loggedInPlayers() {
 
 uint64_t serverUptimeMs(uint64_t nowMs) { return nowMs - g_startMs; }
 
-void sendTo(Outbox& out, uint32_t session, std::string text) { out.sends.push_back({session, std::move(text)}); }
+void sendTo(Outbox& out, uint32_t session, const Message& message) { out.sends.push_back({session, message.text()}); }
 
-void sendToLobby(Outbox& out, const std::string& text, uint32_t except) {
+void sayTo(Outbox& out, uint32_t session, std::string_view text) { sendTo(out, session, Message(MSG_SAY).field(text)); }
+
+void sendToLobby(Outbox& out, const Message& message, uint32_t except) {
     for (Session* s : loggedInPlayers())
-        if (!s->inGame && s->id != except) sendTo(out, s->id, text);
+        if (!s->inGame && s->id != except) sendTo(out, s->id, message);
 }
 
 void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbox& out) {
@@ -227,7 +228,7 @@ void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbo
                     out.sends.end());
     s->closeAt = nowMs + CLOSE_DELAY_MS;
     s->held.clear();
-    sendTo(out, id, std::string(MSG_SAY) + reason);
+    sayTo(out, id, reason);
 }
 
 bool sessionJob(Session& s, JobWork work, SessionApply apply, bool slow) {
@@ -320,7 +321,7 @@ void serverReceive(uint32_t session, std::string_view packet, uint64_t arrivalMs
         return refuseSession(session, "Vous envoyez beaucoup trop de messages : connexion fermée.", nowMs, out);
     }
     if (packet.size() > MAX_PACKET) return;
-    std::string message(packet.substr(0, packet.find('\0')));
+    std::string message(packetMessage(packet));
     if (!utf8IsValid(message)) return;
     if (!s->busy) return dispatch(*s, message, nowMs, out);
     if (s->held.size() < HELD_MAX) s->held.push_back(std::move(message));

@@ -4,6 +4,8 @@
 #include "server/server.h"
 #include "server/workers.h"
 
+#include "protocol/wire.h"
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -40,8 +42,7 @@ std::vector<Session*> loggedInPlayers();
 // Time since serverStart.
 uint64_t serverUptimeMs(uint64_t nowMs);
 // Refuses a session from inside: it leaves its game, team and lobby at once,
-// hears "SAY:" and `reason` alone, and its connection ends when that can
-// have been heard.
+// hears `reason` alone, and its connection ends when that can have been heard.
 void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbox& out);
 
 // Runs `work` on a worker, then `apply` on the loop with the session (null
@@ -52,6 +53,8 @@ using SessionApply = std::function<void(Session* session, uint64_t nowMs, Outbox
 bool sessionJob(Session& session, JobWork work, SessionApply apply, bool slow = false);
 inline const std::string SERVER_BUSY = "Serveur occupé, réessayez dans un instant.";
 
-void sendTo(Outbox& out, uint32_t session, std::string text);
+void sendTo(Outbox& out, uint32_t session, const Message& message);
+// A sentence the client speaks.
+void sayTo(Outbox& out, uint32_t session, std::string_view text);
 // Every logged-in player walking the lobby, but `except`.
-void sendToLobby(Outbox& out, const std::string& text, uint32_t except);
+void sendToLobby(Outbox& out, const Message& message, uint32_t except);

@@ -4,7 +4,7 @@
 #include "server/results.h"
 #include "server/text.h"
 
-#include "protocol/keywords.h"
+#include "protocol/wire.h"
 
 #include <sodium.h>
 
@@ -30,17 +30,17 @@ Team* findTeam(std::string_view name) {
 
 Team* teamOfSession(const Session& s) { return s.team.empty() ? nullptr : findTeam(s.team); }
 
-std::string membersMessage(const Team& t) {
-    std::string text = "TEAM_MEMBERS:";
-    for (size_t i = 0; i < t.members.size(); ++i) {
-        const Session* m = findSession(t.members[i]);
-        text += (i ? "|" : "") + (m ? m->pseudo : std::string());
+Message membersMessage(const Team& t) {
+    std::vector<std::string> pseudos;
+    for (uint32_t id : t.members) {
+        const Session* m = findSession(id);
+        pseudos.push_back(m ? m->pseudo : std::string());
     }
-    return text;
+    return Message(MSG_TEAM_MEMBERS).list(pseudos);
 }
 
-void tellMembers(const Team& t, const std::string& text, Outbox& out) {
-    for (uint32_t m : t.members) sendTo(out, m, text);
+void tellMembers(const Team& t, const Message& message, Outbox& out) {
+    for (uint32_t m : t.members) sendTo(out, m, message);
 }
 
 // The statistics keep every finished game, and its players are free again.
@@ -76,74 +76,73 @@ bool validTeamName(const std::string& name) {
 
 } // namespace
 
-void handleCreateTeam(Session& s, std::string_view fields, uint64_t, Outbox& out) {
-    const std::string name(fields);
-    if (!s.team.empty()) return sendTo(out, s.id, "SAY:Vous êtes déjà dans une équipe.");
-    if (!validTeamName(name)) return sendTo(out, s.id, "SAY:Nom d'équipe invalide.");
-    if (findTeam(name)) return sendTo(out, s.id, "SAY:Ce nom d'équipe est déjà pris.");
+void handleCreateTeam(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
+    const std::string name = readRest(fields);
+    if (!s.team.empty()) return sayTo(out, s.id, "Vous êtes déjà dans une équipe.");
+    if (!validTeamName(name)) return sayTo(out, s.id, "Nom d'équipe invalide.");
+    if (findTeam(name)) return sayTo(out, s.id, "Ce nom d'équipe est déjà pris.");
     g_teams.push_back({name, {s.id}, nullptr});
     s.team = name;
-    sendTo(out, s.id, "TEAM_OK:" + name);
+    sendTo(out, s.id, Message(MSG_TEAM_OK).field(name));
     sendTo(out, s.id, membersMessage(g_teams.back()));
 }
 
-void handleGetTeams(Session& s, std::string_view, uint64_t, Outbox& out) {
-    std::string text = "TEAM_LIST:";
-    for (size_t i = 0; i < g_teams.size(); ++i)
-        text += (i ? "|" : "") + g_teams[i].name + " (" + std::to_string(g_teams[i].members.size()) + "/4)";
-    sendTo(out, s.id, text);
+void handleGetTeams(Session& s, FieldCursor&, uint64_t, Outbox& out) {
+    std::vector<std::string> teams;
+    for (const Team& t : g_teams) teams.push_back(t.name + " (" + std::to_string(t.members.size()) + "/4)");
+    sendTo(out, s.id, Message(MSG_TEAM_LIST).list(teams));
 }
 
-void handleJoinTeam(Session& s, std::string_view fields, uint64_t, Outbox& out) {
-    if (!s.team.empty()) return sendTo(out, s.id, "SAY:Vous êtes déjà dans une équipe.");
-    Team* t = findTeam(fields);
-    if (t == nullptr) return sendTo(out, s.id, "SAY:Cette équipe n'existe plus.");
-    if (t->members.size() >= TEAM_MAX) return sendTo(out, s.id, "TEAM_FULL");
-    if (t->game) return sendTo(out, s.id, "SAY:Cette équipe est en partie.");
+void handleJoinTeam(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
+    if (!s.team.empty()) return sayTo(out, s.id, "Vous êtes déjà dans une équipe.");
+    Team* t = findTeam(readRest(fields));
+    if (t == nullptr) return sayTo(out, s.id, "Cette équipe n'existe plus.");
+    if (t->members.size() >= TEAM_MAX) return sendTo(out, s.id, MSG_TEAM_FULL);
+    if (t->game) return sayTo(out, s.id, "Cette équipe est en partie.");
     t->members.push_back(s.id);
     s.team = t->name;
-    sendTo(out, s.id, "TEAM_JOIN_OK:" + t->name);
+    sendTo(out, s.id, Message(MSG_TEAM_JOIN_OK).field(t->name));
     tellMembers(*t, membersMessage(*t), out);
 }
 
-void handleLeaveTeam(Session& s, std::string_view, uint64_t, Outbox& out) {
-    if (s.team.empty()) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
+void handleLeaveTeam(Session& s, FieldCursor&, uint64_t, Outbox& out) {
+    if (s.team.empty()) return sayTo(out, s.id, "Vous n'êtes dans aucune équipe.");
     leave(s, out);
-    sendTo(out, s.id, "LEFT_TEAM");
+    sendTo(out, s.id, MSG_LEFT_TEAM);
 }
 
-void handleDestroyTeam(Session& s, std::string_view, uint64_t, Outbox& out) {
+void handleDestroyTeam(Session& s, FieldCursor&, uint64_t, Outbox& out) {
     Team* t = teamOfSession(s);
-    if (t == nullptr) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
-    if (t->members.front() != s.id) return sendTo(out, s.id, "SAY:Seul le chef peut dissoudre l'équipe.");
-    if (t->game) return sendTo(out, s.id, "SAY:Votre équipe est en partie.");
+    if (t == nullptr) return sayTo(out, s.id, "Vous n'êtes dans aucune équipe.");
+    if (t->members.front() != s.id) return sayTo(out, s.id, "Seul le chef peut dissoudre l'équipe.");
+    if (t->game) return sayTo(out, s.id, "Votre équipe est en partie.");
     for (uint32_t m : t->members)
         if (Session* member = findSession(m)) member->team.clear();
-    tellMembers(*t, "TEAM_DESTROYED", out);
+    tellMembers(*t, MSG_TEAM_DESTROYED, out);
     g_teams.erase(g_teams.begin() + (t - g_teams.data()));
 }
 
-void handleGetTeamMembers(Session& s, std::string_view fields, uint64_t, Outbox& out) {
-    const Team* t = findTeam(fields);
-    if (t == nullptr) return sendTo(out, s.id, "SAY:Cette équipe n'existe plus.");
+void handleGetTeamMembers(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
+    const Team* t = findTeam(readRest(fields));
+    if (t == nullptr) return sayTo(out, s.id, "Cette équipe n'existe plus.");
     // The client takes any member list for its own team's: another team's is told in words.
     if (t == teamOfSession(s)) return sendTo(out, s.id, membersMessage(*t));
     std::vector<std::string> names;
     for (uint32_t m : t->members)
         if (const Session* member = findSession(m)) names.push_back(member->pseudo);
-    sendTo(out, s.id, "SAY:Équipe " + t->name + " : " + frenchList(names) + ".");
+    sayTo(out, s.id, "Équipe " + t->name + " : " + frenchList(names) + ".");
 }
 
-void handleStartGame(Session& s, std::string_view, uint64_t nowMs, Outbox& out) {
+void handleStartGame(Session& s, FieldCursor&, uint64_t nowMs, Outbox& out) {
     Team* t = teamOfSession(s);
-    if (t == nullptr) return sendTo(out, s.id, "SAY:Vous n'êtes dans aucune équipe.");
-    if (t->members.front() != s.id) return sendTo(out, s.id, "SAY:Seul le chef peut lancer la partie.");
-    if (t->game) return sendTo(out, s.id, "SAY:Votre équipe est déjà en partie.");
+    if (t == nullptr) return sayTo(out, s.id, "Vous n'êtes dans aucune équipe.");
+    if (t->members.front() != s.id) return sayTo(out, s.id, "Seul le chef peut lancer la partie.");
+    if (t->game) return sayTo(out, s.id, "Votre équipe est déjà en partie.");
     std::vector<GameMember> members;
     for (uint32_t m : t->members)
         if (const Session* member = findSession(m)) members.push_back({m, member->pseudo});
     t->game = gameCreate(members, nowMs, randombytes_random(), out.sends);
-    if (!t->game) return tellMembers(*t, "SAY:Les parties ne sont pas encore ouvertes.", out);
+    if (!t->game) return tellMembers(*t, Message(MSG_SAY).field("Les parties ne sont pas encore ouvertes."), out);
     for (uint32_t m : t->members)
         if (Session* member = findSession(m)) member->inGame = true;
     out.log.push_back("partie lancée par l'équipe " + t->name);
@@ -157,7 +156,7 @@ std::vector<uint32_t> teamOf(const Session& s) {
 void gameMessage(Session& s, const std::string& message, uint64_t nowMs, Outbox& out) {
     Team* t = teamOfSession(s);
     if (t == nullptr || !t->game) return enterLobby(s);
-    if (message == MSG_LEAVE_MAISON) {
+    if (matchesKeyword(message, MSG_LEAVE_MAISON)) {
         gameRemovePlayer(*t->game, s.id, nowMs, out.sends);
         return enterLobby(s);
     }

@@ -4,13 +4,13 @@
 
 constexpr size_t TEAM_MAX = 4;
 
-void handleCreateTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleGetTeams(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleJoinTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleLeaveTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleDestroyTeam(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleGetTeamMembers(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
-void handleStartGame(Session& session, std::string_view fields, uint64_t nowMs, Outbox& out);
+void handleCreateTeam(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleGetTeams(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleJoinTeam(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleLeaveTeam(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleDestroyTeam(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleGetTeamMembers(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
+void handleStartGame(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
 
 // The member's team, leader first; empty without a team.
 std::vector<uint32_t> teamOf(const Session& session);

@@ -40,19 +40,6 @@ bool isLowerHex64(std::string_view text) {
 
 std::string emailHash(std::string_view address) { return sha256Hex(normaliseEmail(std::string(address))); }
 
-std::vector<std::string> splitFields(std::string_view text, char separator, size_t count) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    while (fields.size() + 1 < count) {
-        const size_t end = text.find(separator, start);
-        if (end == std::string_view::npos) break;
-        fields.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    fields.emplace_back(text.substr(start));
-    return fields;
-}
-
 std::string frenchList(const std::vector<std::string>& names) {
     std::string out;
     for (size_t i = 0; i < names.size(); ++i) {

@@ -17,7 +17,5 @@ std::string caseKey(std::string_view name);
 bool isLowerHex64(std::string_view text);
 // The client's hash of an address: blanks trimmed, bytes lower-cased, SHA-256.
 std::string emailHash(std::string_view address);
-// At most `count` fields separated by `separator`; the last one takes the rest.
-std::vector<std::string> splitFields(std::string_view text, char separator, size_t count);
 // Names joined as French speaks a list: "A", "A et B", "A, B et C".
 std::string frenchList(const std::vector<std::string>& names);

