@@ -1,7 +1,8 @@
 # The real AshenServer over ENet on 127.0.0.1, each test with its own server on a free port.
 add_executable(server_enet_tests ${CMAKE_CURRENT_LIST_DIR}/server_enet_test.cpp)
 target_link_libraries(server_enet_tests PRIVATE ashen_server GTest::gtest GTest::gtest_main)
-target_compile_definitions(server_enet_tests PRIVATE ASHEN_SERVER_EXE="$<TARGET_FILE:AshenServer>")
+target_compile_definitions(server_enet_tests PRIVATE ASHEN_SERVER_EXE="$<TARGET_FILE:AshenServer>"
+  ASHEN_PG_CLUSTER_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/postgres_cluster.sh")
 add_dependencies(server_enet_tests AshenServer)
 gtest_discover_tests(server_enet_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
 
