@@ -1,17 +1,23 @@
 // Speech against a real speech-dispatcher of the test's own, on a private
 // socket, with the dummy output module; what the client asked for is read
 // back from the dispatcher's protocol log. Without a dispatcher, or with one
-// that never answers, every text is one line on standard output.
+// that never answers, every text is one line on standard output. A dispatcher
+// that stalls never holds the caller.
 #include "platform/speech.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -126,9 +132,13 @@ protected:
 TEST_F(SpeechDispatcher, SpeaksFrenchEachTextAfterACancelAndKeepsThePlayersVoice) {
     ASSERT_TRUE(start());
     testing::internal::CaptureStdout();
-    platform::speak("Menu principal.");
-    platform::speak("é");
-    platform::speak("Connexion au serveur…");
+    // One at a time: a text said while another is on its way replaces it.
+    const std::pair<std::string, std::string> said[] = {
+        {"Menu principal.", "Menu principal."}, {"é", "CHAR é"}, {"Connexion au serveur…", "Connexion au serveur…"}};
+    for (const auto& [text, logged] : said) {
+        platform::speak(text);
+        received(logged);
+    }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
     std::vector<std::string> commands;
@@ -172,33 +182,151 @@ TEST(SpeechFallback, EachTextIsOneFlushedLine) {
     platform::speak("Menu principal.");
     platform::speak("é");
     platform::speak("Deux\nlignes");
+    platform::closeSpeech(); // delivers what was said before it returns
     const std::string out = testing::internal::GetCapturedStdout();
-    platform::closeSpeech();
     EXPECT_EQ(out, "Menu principal.\né\nDeux lignes\n");
 }
 
-TEST(SpeechFallback, ADispatcherThatNeverAnswersCostsSecondsNotTheGame) {
-    // It accepts the connection (the kernel does, on its behalf) and says nothing.
-    const std::string path = "/tmp/ashen-mute-" + std::to_string(getpid()) + ".sock";
-    unlink(path.c_str());
-    const int listener = unixSocket(path, false);
-    ASSERT_GE(listener, 0);
-    setenv("SPEECHD_ADDRESS", ("unix_socket:" + path).c_str(), 1);
-    setenv("SPEECHD_CMD", "/nonexistent-ashen/speech-dispatcher", 1);
+// A dispatcher that holds its replies until released: from the start (one
+// that accepts and never answers), or once the opening is answered (one that
+// stalls on a text). It keeps the texts it was asked to say.
+class HeldDispatcher {
+public:
+    HeldDispatcher(const std::string& path, bool holdOpening) : path_(path), holdOpening_(holdOpening) {
+        unlink(path.c_str());
+        listener_ = unixSocket(path, false);
+        accepter_ = std::thread([this] {
+            for (int fd; (fd = accept(listener_, nullptr, nullptr)) >= 0;) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                clients_.push_back(fd);
+                handlers_.emplace_back([this, fd] { serve(fd); });
+            }
+        });
+        setenv("SPEECHD_ADDRESS", ("unix_socket:" + path).c_str(), 1);
+        setenv("SPEECHD_CMD", "/nonexistent-ashen/speech-dispatcher", 1);
+    }
+    ~HeldDispatcher() {
+        release();
+        shutdown(listener_, SHUT_RDWR);
+        accepter_.join();
+        close(listener_);
+        std::vector<std::thread> handlers;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (int fd : clients_) shutdown(fd, SHUT_RDWR);
+            handlers.swap(handlers_);
+        }
+        for (std::thread& t : handlers) t.join();
+        for (int fd : clients_) close(fd);
+        unlink(path_.c_str());
+    }
 
+    bool listening() const { return listener_ >= 0; }
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    bool released() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return released_;
+    }
+    // The texts said so far, once `last` is among them (or after 10 s).
+    std::vector<std::string> texts(const std::string& last) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, 10s, [&] { return std::find(texts_.begin(), texts_.end(), last) != texts_.end(); });
+        return texts_;
+    }
+
+private:
+    void serve(int fd) {
+        FILE* in = fdopen(dup(fd), "r");
+        char buffer[4096];
+        std::string text;
+        bool data = false;
+        while (in && fgets(buffer, sizeof buffer, in)) {
+            std::string line(buffer);
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+            if (data && line != ".") {
+                text += line;
+                continue;
+            }
+            const bool opening = line.rfind("SET SELF CLIENT_NAME", 0) == 0 || line.rfind("SET SELF LANGUAGE", 0) == 0;
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (holdOpening_ || !opening) changed_.wait(lock, [&] { return released_; });
+            std::string reply = "200 OK\r\n";
+            if (data || line.rfind("CHAR ", 0) == 0) {
+                texts_.push_back(data ? text : line.substr(5));
+                changed_.notify_all();
+                reply = "225-1\r\n225 OK MESSAGE QUEUED\r\n";
+                data = false;
+                text.clear();
+            } else if (line == "SPEAK" || line == "speak") {
+                data = true;
+                reply = "230 OK RECEIVING DATA\r\n";
+            }
+            lock.unlock();
+            if (write(fd, reply.data(), reply.size()) < 0) break;
+        }
+        if (in) fclose(in);
+    }
+
+    const std::string path_;
+    const bool holdOpening_;
+    int listener_ = -1;
+    std::thread accepter_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool released_ = false;
+    std::vector<int> clients_;
+    std::vector<std::thread> handlers_;
+    std::vector<std::string> texts_;
+};
+
+// Says `count` texts while the dispatcher holds; true when every call returned
+// before the dispatcher was let go. A watchdog lets it go after 20 s, so that
+// calls that wait for it end anyway, and fail.
+bool saidWhileHeld(HeldDispatcher& dispatcher, int count) {
+    std::promise<void> returned;
+    std::thread watchdog([&dispatcher, done = returned.get_future()] {
+        if (done.wait_for(20s) == std::future_status::timeout) dispatcher.release();
+    });
+    for (int i = 0; i < count; ++i) platform::speak("Texte " + std::to_string(i));
+    const bool held = !dispatcher.released();
+    returned.set_value();
+    watchdog.join();
+    return held;
+}
+
+TEST(SpeechThread, ADispatcherThatNeverAnswersCostsTheCallerNothingAndEveryTextIsPrinted) {
+    HeldDispatcher dispatcher("/tmp/ashen-mute-" + std::to_string(getpid()) + ".sock", true);
+    ASSERT_TRUE(dispatcher.listening());
     testing::internal::CaptureStdout();
-    const auto start = std::chrono::steady_clock::now();
-    platform::speak("Bienvenue.");
-    const auto first = std::chrono::steady_clock::now() - start;
-    platform::speak("Menu principal."); // the opening still hangs: this must not wait for it again
-    const auto both = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(saidWhileHeld(dispatcher, 20));
+    platform::closeSpeech(); // the opening is given up after its 3 s
+    // Ends the given-up opening's read, which holds its stream's lock: capturing flushes every stream.
+    dispatcher.release();
+    std::string expected;
+    for (int i = 0; i < 20; ++i) expected += "Texte " + std::to_string(i) + "\n";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
+}
+
+TEST(SpeechThread, ADispatcherStalledOnATextCostsTheCallerNothingAndOnlyTheNewestTextWaits) {
+    HeldDispatcher dispatcher("/tmp/ashen-held-" + std::to_string(getpid()) + ".sock", false);
+    ASSERT_TRUE(dispatcher.listening());
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(saidWhileHeld(dispatcher, 20));
+    dispatcher.release();
+    // The text in progress (if the first was) and the newest; none queued behind.
+    const std::vector<std::string> said = dispatcher.texts("Texte 19");
     platform::closeSpeech();
-    // Ends the hung opening's read, which holds its stream's lock: capturing flushes every stream.
-    close(listener);
-    unlink(path.c_str());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Bienvenue.\nMenu principal.\n");
-    EXPECT_LT(first, 10s);
-    EXPECT_LT(both - first, 1s);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), "Texte 19");
+    EXPECT_LE(said.size(), 2u);
+    if (said.size() == 2) {
+        EXPECT_EQ(said.front(), "Texte 0");
+    }
 }
 
 } // namespace
