@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class MainLoop : public testing::Test {
@@ -31,17 +33,19 @@ TEST_F(MainLoop, OpensTitledWindowAndEndsCleanlyOnClose) {
     EXPECT_LT(fake::now(), 200u);
 }
 
-TEST_F(MainLoop, HandlesOneEventPerPassAndSleepsOnlyWhenIdle) {
-    fake::at(50, [] {
-        fake::pushText("abcdef");
+TEST_F(MainLoop, EventsAreTakenAsTheyArriveAndFramesKeepTheirPace) {
+    size_t waitingAt47 = 99;
+    fake::at(45, [] { fake::pushText("ab"); });
+    fake::at(47, [&] { waitingAt47 = fake::pendingEvents(); });
+    fake::at(73, [] {
+        fake::pushText("c");
         fake::pushClose();
     });
     EXPECT_EQ(runClient(), 0);
-    // Frames at 0..50 ms, then the six characters and the close drain without any frame.
-    EXPECT_EQ(fake::sleepCount(), 5u);
-    // The window system is asked once before the loop and once after each frame.
-    EXPECT_EQ(fake::pumps(), 6u);
-    EXPECT_EQ(fake::now(), 50u);
+    EXPECT_EQ(waitingAt47, 0u) << "typed characters wait for no frame";
+    // A frame every 10 ms from the first, whatever arrived between them.
+    EXPECT_EQ(fake::frameStarts(), (std::vector<uint32_t>{0, 10, 20, 30, 40, 50, 60, 70}));
+    EXPECT_EQ(fake::now(), 73u) << "the close is honoured when it comes";
     EXPECT_EQ(fake::pendingEvents(), 0u);
 }
 
@@ -61,5 +65,5 @@ TEST_F(MainLoop, NoWindowMeansAClearErrorAndFailureStatus) {
     EXPECT_NE(runClient(), 0);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("fenêtre"), std::string::npos) << err;
-    EXPECT_EQ(fake::sleepCount(), 0u);
+    EXPECT_TRUE(fake::frameStarts().empty());
 }
