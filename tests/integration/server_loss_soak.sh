@@ -7,4 +7,4 @@
 set -eu
 build=${1:-build}
 kills=${2:-20}
-exec env ASHEN_LOSS_KILLS="$kills" "$build/tests/integration/server_loss_tests" --gtest_filter='ServerLoss.*'
+exec env ASHEN_LOSS_KILLS="$kills" "$build/tests/integration/server_client_tests" --gtest_filter='ServerLoss.*'
