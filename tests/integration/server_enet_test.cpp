@@ -190,7 +190,7 @@ TEST_F(ServerEnet, SigtermEndsTheServerWithinTwoSecondsWhateverIsQueued) {
     for (int i = 0; i < 3000; ++i) junk.sendBytes(z("REQ_PLAYERS"), false);
     junk.sendBytes(z("REQ_PLAYERS"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // hashes under way, more waiting
-    EXPECT_EQ(server.stop(2000), 0);
+    EXPECT_EQ(server.stop(SIGTERM, 2000), 0);
 }
 
 TEST_F(ServerEnet, ServersOnOneDatabaseShareAccountsAndRankingsAndALoginOnOneEndsTheSessionOnAnother) {

@@ -15,24 +15,26 @@ using Spoken = std::vector<std::string>;
 } // namespace
 
 // The other tests end the loop by closing the window; here the quit request
-// comes first and still waits for the events queued after it.
-TEST_F(ClientTest, MainLoopOpensItsWindowHandlesOneEventPerPassAndSleepsOnlyWhenIdle) {
+// comes amid typing and still waits for the events queued with it. Between
+// frames, typed characters are taken as they arrive and frames keep their pace.
+TEST_F(ClientTest, MainLoopTakesEventsAsTheyComeKeepsItsFramePaceAndQuitsAfterThem) {
     bool openDuringLoop = false;
-    fake::at(50, [&] {
+    size_t waitingAt47 = 99;
+    fake::at(45, [] { fake::pushText("ab"); });
+    fake::at(47, [&] { waitingAt47 = fake::pendingEvents(); });
+    fake::at(73, [&] {
         openDuringLoop = fake::windowOpen();
         postQuit();
-        fake::pushText("abcdef");
+        fake::pushText("cdef");
     });
     EXPECT_EQ(runClient(), 0);
     EXPECT_TRUE(openDuringLoop);
     EXPECT_EQ(fake::windowTitle(), "AshenRefuge 1.10.1");
     EXPECT_FALSE(fake::windowOpen());
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
-    // Frames at 0..50 ms, then the six characters drain without any frame.
-    EXPECT_EQ(fake::sleepCount(), 5u);
-    // The window system is asked once before the loop and once after each frame.
-    EXPECT_EQ(fake::pumps(), 6u);
-    EXPECT_EQ(fake::now(), 50u);
+    EXPECT_EQ(waitingAt47, 0u) << "typed characters wait for no frame";
+    EXPECT_EQ(fake::frameStarts(), (std::vector<uint32_t>{0, 10, 20, 30, 40, 50, 60, 70}));
+    EXPECT_EQ(fake::now(), 73u);
     EXPECT_EQ(fake::pendingEvents(), 0u);
 }
 
@@ -41,7 +43,7 @@ TEST_F(ClientTest, NoWindowMeansAClearErrorAndFailureStatus) {
     testing::internal::CaptureStderr();
     EXPECT_NE(runClient(), 0);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("fenêtre"), std::string::npos);
-    EXPECT_EQ(fake::sleepCount(), 0u);
+    EXPECT_TRUE(fake::frameStarts().empty());
 }
 
 // Return skips what is left of the intro and hands over once, with or without
