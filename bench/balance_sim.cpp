@@ -56,6 +56,7 @@ Outcome play(uint32_t seed, int players, Skill skill, int maxRound) {
     Outcome o{0, false, 0, {}};
     while (!gameFinished(*game)) {
         for (const GameSend& s : out) {
+            if (s.withdraw) continue; // never reaches a client
             botReceive(bots[s.player - 1], s.text, now);
             for (int d = 0; d < DEED_COUNT; ++d)
                 o.deeds[d] += matchesKeyword(s.text, DEEDS[d].keyword) &&

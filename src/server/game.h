@@ -26,6 +26,9 @@ struct GameSend {
     // it back until SPOKEN_LINE_GAP_MS after the last line the player's client
     // spoke, so that it cuts nothing. Nothing else ever waits.
     bool announcement = false;
+    // Takes back this announcement while it still waits, unsaid: news that no
+    // longer holds. Nothing is sent.
+    bool withdraw = false;
 };
 
 // How long a spoken line is given before the next one may start. The game

@@ -11,7 +11,15 @@ std::string secondsTo(uint64_t now, uint64_t until) {
     return std::to_string(now >= until ? 0 : (until - now + 999) / 1000);
 }
 
+// Up again or out: a hope still waiting to be said would be wrong.
+void takeBackHope(GamePlayer& p, std::vector<GameSend>& out) {
+    if (p.hope.empty()) return;
+    out.push_back(GameSend{p.id, Message(MSG_SAY).field(p.hope).text(), false, true});
+    p.hope.clear();
+}
+
 void bleedOut(Game& game, GamePlayer& p, std::vector<GameSend>& out) {
+    takeBackHope(p, out);
     p.life = Life::OUT;
     gameSendTo(p.id, MSG_YOU_DIED, out);
     gameAnnounce(p.id, "Vous êtes hors jeu jusqu'au prochain round.", out);
@@ -31,6 +39,7 @@ void gameStandUp(Game& game, GamePlayer& p, int health, uint64_t now, std::vecto
     p.bittenAt = now; // health comes back as after a bite
     p.graceUntil = now + REVIVE_GRACE_MS;
     game.pathDirty = true;
+    takeBackHope(p, out);
     gameSendTo(p.id, MSG_REVIVED, out);
 }
 
@@ -51,11 +60,12 @@ void gamePlayerDown(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSen
     gameSendAll(game, Message(MSG_PLAYER_DOWN).field(p.pseudo).tile(p.pos.x, p.pos.y), out);
     if (gameCheckOver(game, now, out)) return;
     // His client has just said "Vous etes mort !": what he may still hope for comes after it.
-    gameAnnounce(p.id, gameLifeText(p, now), out);
-    const std::string hope = p.selfReviving
+    p.hope = gameLifeText(p, now);
+    gameAnnounce(p.id, p.hope, out);
+    const std::string chance = p.selfReviving
                                  ? ", sa potion agit dans " + std::to_string(POTION_REVIVE_MS / 1000) + " secondes."
                                  : ". Réanimation possible pendant " + std::to_string(DOWN_TIMEOUT_MS / 1000) + " secondes.";
-    gameAnnounceOthers(game, p.id, p.pseudo + " est à terre en " + tileSpoken(p.pos) + hope, out);
+    gameAnnounceOthers(game, p.id, p.pseudo + " est à terre en " + tileSpoken(p.pos) + chance, out);
 }
 
 void gameRevive(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out) {

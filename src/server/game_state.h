@@ -126,6 +126,7 @@ struct GamePlayer {
     uint64_t regenAt = 0;       // the next step of health coming back
     uint64_t graceUntil = 0;    // revived: neither bitten nor hunted before this
     uint64_t remindAt = 0;      // down: his next move is answered with a reminder from then
+    std::string hope;           // down: what he was told he may hope for, taken back once it no longer holds
     Confirmation confirm;
     int points = START_POINTS;
     int earned = 0;             // points won in this game, spending aside

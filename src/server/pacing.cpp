@@ -20,6 +20,10 @@ const Keyword SPOKEN[] = {
 // The client starts a line now.
 void spoke(Pacing& pacing, uint64_t nowMs) { pacing.freeAt = nowMs + SPOKEN_LINE_GAP_MS; }
 
+void forget(Pacing& pacing, const std::string& text) {
+    pacing.waiting.erase(std::remove(pacing.waiting.begin(), pacing.waiting.end(), text), pacing.waiting.end());
+}
+
 } // namespace
 
 bool clientSpeaks(std::string_view message, std::string_view pseudo) {
@@ -37,7 +41,12 @@ void pacingFilter(std::vector<GameSend>& sends, size_t from, uint64_t nowMs) {
     size_t kept = from;
     for (size_t i = from; i < sends.size(); ++i) {
         GameSend& send = sends[i];
-        if (Session* s = findSession(send.player)) {
+        Session* s = findSession(send.player);
+        if (send.withdraw) {
+            if (s) forget(s->pacing, send.text);
+            continue;
+        }
+        if (s) {
             Pacing& p = s->pacing;
             // Even one whose turn has come waits for pacingTick: a spoken line later in this batch goes first.
             if (send.announcement) {
@@ -46,8 +55,10 @@ void pacingFilter(std::vector<GameSend>& sends, size_t from, uint64_t nowMs) {
                 continue;
             }
             if (clientSpeaks(send.text, s->pseudo)) spoke(p, nowMs);
+            // The game is over: what still waits about it would only cut its last words.
+            if (matchesKeyword(send.text, MSG_GAME_OVER_SIGNAL)) p.waiting.clear();
             // An answer to his key that says what waits makes it needless ("Vous êtes à terre : ...").
-            p.waiting.erase(std::remove(p.waiting.begin(), p.waiting.end(), send.text), p.waiting.end());
+            forget(p, send.text);
         }
         if (kept != i) sends[kept] = std::move(send);
         ++kept;

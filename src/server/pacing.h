@@ -4,10 +4,11 @@
 // (GameSend::announcement) waits in its player's queue until
 // SPOKEN_LINE_GAP_MS after the last line his client started, and at least
 // until the loop's next pass, so that a spoken line sent with it goes first.
-// Everything else leaves at once and in order: nothing that changes the
-// client's state is delayed or reordered, and no answer to the player's own
-// keys waits. A player's waiting lines live in his session: they go with it,
-// and when he comes back to the lobby from a game.
+// One withdrawn while it waits is never said, and a game over drops whatever
+// still waits. Everything else leaves at once and in order: nothing that
+// changes the client's state is delayed or reordered, and no answer to the
+// player's own keys waits. A player's waiting lines live in his session: they
+// go with it, and when he comes back to the lobby from a game.
 #include "server/server.h"
 
 #include <cstdint>

@@ -130,9 +130,17 @@ TEST_F(TeamTest, AGameTakesItsMembersMessagesUntilTheyLeaveAndFillsTheStatistics
     for (int i = 1; i <= 8; ++i) fake_game::toSend.push_back({a, "SAY:" + std::to_string(i), true});
     for (int i = 0; i < 8; ++i) tick(SPOKEN_LINE_GAP_MS);
     EXPECT_EQ(heard(a), (Texts{"SAY:3", "SAY:4", "SAY:5", "SAY:6", "SAY:7", "SAY:8"}));
-    fake_game::toSend = {{b, "SAY:Encore une", true}, {b, "SAY:Et la dernière", true}};
+    // News that no longer holds is taken back unsaid; a game over drops what still waits.
+    fake_game::toSend = {{b, "SAY:Encore une", true}, {b, "SAY:Plus vraie", true}, {b, "SAY:Et la dernière", true},
+                         {a, "SAY:Sans objet", true}, {a, "GAME_OVER_SIGNAL"}};
     tick(10);
     EXPECT_EQ(heard(b), Texts{"SAY:Encore une"});
+    fake_game::toSend = {{b, "SAY:Plus vraie", false, true}};
+    tick(SPOKEN_LINE_GAP_MS);
+    EXPECT_EQ(heard(b), Texts{"SAY:Et la dernière"});
+    EXPECT_EQ(heard(a), Texts{"GAME_OVER_SIGNAL"});
+    fake_game::toSend = {{b, "SAY:Trop tard", true}};
+    tick(10);
     send(a, "MOVE:Z");
     send(a, "CHAT_RADIO:dans la maison");
     send(c, "JOIN_TEAM:Duo");

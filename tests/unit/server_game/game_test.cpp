@@ -37,11 +37,12 @@ struct GameTest : ::testing::Test {
         game->pathDirty = true;
     }
     // Texts one player received, in order; taken out of `out`. News that may
-    // wait its turn (an announcement) reads "news " + text.
+    // wait its turn (an announcement) reads "news " + text, news taken back
+    // "withdraw " + text.
     std::vector<std::string> take(uint32_t id) {
         std::vector<std::string> texts;
         for (const GameSend& s : out)
-            if (s.player == id) texts.push_back((s.announcement ? "news " : "") + s.text);
+            if (s.player == id) texts.push_back((s.withdraw ? "withdraw " : s.announcement ? "news " : "") + s.text);
         out.erase(std::remove_if(out.begin(), out.end(), [&](auto& s) { return s.player == id; }), out.end());
         return texts;
     }
@@ -132,7 +133,8 @@ TEST_F(GameTest, ADownTheTeamHearsARevivalItsGraceAndTheNextRound) {
     EXPECT_EQ(take(BOB), Texts{"SAY:Personne à réanimer à côté de vous."});
     place(BOB, 11, 11);
     send(BOB, "REVIVE");
-    EXPECT_EQ(take(ALICE), Texts{"REVIVED"});
+    EXPECT_EQ(take(ALICE), (Texts{"withdraw SAY:Vous êtes à terre : un coéquipier a encore 30 secondes pour vous réanimer.",
+                                  "REVIVED"})) << "if it was not said yet, it is no longer true";
     EXPECT_EQ(take(BOB), Texts{"SAY:Vous avez réanimé Alice."});
     EXPECT_EQ(take(CHLOE).back(), "news SAY:Bob a réanimé Alice.");
 
@@ -158,7 +160,8 @@ TEST_F(GameTest, ADownTheTeamHearsARevivalItsGraceAndTheNextRound) {
     gamePlayerDown(*game, player(ALICE), now, out);
     take(ALICE);
     advance(DOWN_TIMEOUT_MS);
-    EXPECT_EQ(take(ALICE), (Texts{"YOU_DIED", "news SAY:Vous êtes hors jeu jusqu'au prochain round."}));
+    EXPECT_EQ(take(ALICE), (Texts{"withdraw SAY:Vous êtes à terre : un coéquipier a encore 30 secondes pour vous réanimer.",
+                                  "YOU_DIED", "news SAY:Vous êtes hors jeu jusqu'au prochain round."}));
     EXPECT_EQ(take(CHLOE).back(), "news SAY:Alice est hors jeu jusqu'au prochain round.");
     game->zombies.clear();
     advance(10);
@@ -216,7 +219,8 @@ TEST_F(GameTest, PotionLiftsItsDrinkerOnceAndHoldsOffTheEnd) {
     gamePlayerDown(*game, player(ALICE), now, out);
     advance(POTION_REVIVE_MS);
     EXPECT_EQ(take(ALICE), (Texts{"PLAYER_DOWN:Alice:52,10",
-                                  "news SAY:Vous êtes à terre : votre potion vous relève dans 5 secondes.", "REVIVED"}));
+                                  "news SAY:Vous êtes à terre : votre potion vous relève dans 5 secondes.",
+                                  "withdraw SAY:Vous êtes à terre : votre potion vous relève dans 5 secondes.", "REVIVED"}));
     EXPECT_EQ(player(ALICE).health, START_HEALTH);
     gamePlayerDown(*game, player(ALICE), now, out); // no potion left: alone and down, the game ends
     advance(SPOKEN_LINE_GAP_MS);
