@@ -78,6 +78,14 @@ void shutDown() {
 
 void postQuit() { g_quitPosted = true; }
 
+// A team, its leadership and the group menu belong to the session the server
+// knew them in: a new one starts as a new player's. The history is the run's.
+void startConnectionState() {
+    resetAccountFlow();
+    resetLobbyTeam();
+    resetLobbyMenu();
+}
+
 void resetClientForTests() {
     g_quitPosted = false;
     TextInput::cancel(false);

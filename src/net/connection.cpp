@@ -77,6 +77,7 @@ bool connectToServer(const std::string& host, uint16_t port) {
     }
     // Acknowledge the server's acceptance now rather than at the next frame.
     enet_host_flush(client);
+    startConnectionState();
     return true;
 }
 

@@ -31,6 +31,11 @@ void updateNetworkStatus();
 // Closes the connection without waiting for the server's acknowledgement.
 void disconnectFromServer();
 
+// The state that lives as long as one connection starts afresh: called once
+// the server has accepted a new connection, before anything arrives on it.
+// Defined by the app, which knows what that state is.
+void startConnectionState();
+
 // Where every received packet goes, its bytes as they came, one at a time, in
 // arrival order; never throws. Defined by the app, which knows what messages mean.
 void handleIncomingPacket(const std::string& bytes);

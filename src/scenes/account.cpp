@@ -38,14 +38,25 @@ void menuStartLoginFlow(const std::string& accessPass) {
     say("Authentification en cours.");
 }
 
+bool connectToMainServer(const std::string& announce) {
+    say(announce);
+    if (connectToServer(HOSTNAME, PORT_MAIN)) return true;
+    say("Échec de la connexion au serveur principal.");
+    return false;
+}
+
+// A new connection starts with no answers collected (startConnectionState).
 void menuStartRegisterFlow() {
-    say("Création de compte. Connexion au serveur principal...");
-    if (!connectToServer(HOSTNAME, PORT_MAIN)) {
-        say("Échec de la connexion au serveur principal.");
-        return;
-    }
-    resetAccountFlow();
+    if (!connectToMainServer("Création de compte. Connexion au serveur principal...")) return;
     TextInput::begin(TextInputMode::REGISTER_USERNAME, "Choisis un pseudo. Tapez puis Entrée.", "", 32);
+}
+
+void menuStartAccountLogin() {
+    if (!connectToMainServer("Connexion au serveur principal...")) return;
+    // An address mistyped in an earlier try is never sent again: both are asked afresh.
+    myProfile.email.clear();
+    myProfile.passHash.clear();
+    menuStartLoginFlow("");
 }
 
 void resetAccountFlow() {
@@ -157,12 +168,16 @@ void onRegisterFail(FieldCursor& f) {
     playFlat("ui_back");
 }
 
+// Sent at every login: only a pseudo that replaces a known one is news. The
+// first one a machine hears (a login without a saved identity) is saved silently.
 void onUsernameOk(FieldCursor& f) {
     std::string pseudo = readRest(f);
     // An empty pseudo would erase the saved identity: a malformed message must not.
-    if (pseudo.empty()) return;
+    if (pseudo.empty() || pseudo == myProfile.username) return;
+    const bool replaces = !myProfile.username.empty();
     myProfile.username = pseudo;
     saveIdentity(myProfile);
+    if (!replaces) return;
     say("Pseudo modifié.");
     playFlat("ui_valid");
 }

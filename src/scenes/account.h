@@ -13,9 +13,15 @@ extern std::string g_registerEmail;
 extern std::string g_registerPassHash;
 extern std::string g_registerGender;
 
+// Says `announce` and connects to the main server; says the failure and
+// gives false when it cannot.
+bool connectToMainServer(const std::string& announce);
 // Asks for what the saved profile lacks (e-mail, password), or sends the login.
 void menuStartLoginFlow(const std::string& accessPass);
 void menuStartRegisterFlow();
+// An account made elsewhere: connects to the main server and asks for its
+// e-mail, then its password, whatever the profile held.
+void menuStartAccountLogin();
 
 void onAuthOk(FieldCursor& fields);
 void onAuthFail(FieldCursor& fields);

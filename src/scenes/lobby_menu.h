@@ -31,8 +31,8 @@ struct LobbyTeam {
 };
 extern LobbyTeam lobbyTeam;
 
-// The open menu and what it shows. Leaving the lobby keeps it: a menu left
-// open is still open on return.
+// Connection lifetime: the open menu and what it shows. Leaving the lobby
+// keeps it: a menu left open is still open on return.
 struct LobbyMenu {
     LobbyState state = LobbyState::CLOSED;
     int32_t selection = 0;
@@ -73,8 +73,7 @@ void onTeamDestroyed(FieldCursor& fields);
 void onLeftTeam(FieldCursor& fields);
 void onTeamMembers(FieldCursor& fields);
 
-// No team. Kept today from one connection to the next, so only a new run
-// calls it; a connection's start is where it would go.
+// No team.
 void resetLobbyTeam();
-// Whole run: closed, empty lists.
+// Closed, empty lists.
 void resetLobbyMenu();

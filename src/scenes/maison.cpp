@@ -125,7 +125,12 @@ void cleanupMaisonScene() {
         platform::channelSlideAttribute(h, platform::AUDIO_ATTRIB_VOL, 0.0f, 500);
 }
 
-void onStartMaison(FieldCursor&) { SceneManager::switchScene(Scene::MAISON); }
+// A map elements menu left open by the last game would take the new game's
+// arrows and Space without a word.
+void onStartMaison(FieldCursor&) {
+    resetMapElementsMenu();
+    SceneManager::switchScene(Scene::MAISON);
+}
 
 void handleMaisonKeys(const KeyPass& p) {
     if (p.canAct) actOnKey(p, pressed("MAP_ELEMENTS_MENU") && !isMapElementsMenuOpen, openMapElementsMenu);

@@ -20,8 +20,8 @@ void cleanupMaisonScene();
 // One keyboard poll of the house.
 void handleMaisonKeys(const KeyPass& pass);
 
-// "START_MAISON": the team's game starts.
+// "START_MAISON": the team's game starts, the map elements menu closed.
 void onStartMaison(FieldCursor& fields);
 
-// Closed, first entry selected.
+// Game lifetime: closed, first entry selected.
 void resetMapElementsMenu();

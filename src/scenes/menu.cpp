@@ -30,6 +30,13 @@ namespace {
 
 constexpr int kMenuMusicCount = 6;
 
+// The main menu's entries; each acts by its name, whatever its place.
+constexpr const char* ENTRY_CONNECT = "Connexion au serveur";
+constexpr const char* ENTRY_REGISTER = "Créer un compte";
+constexpr const char* ENTRY_LOGIN = "Se connecter à un compte";
+constexpr const char* ENTRY_OPTIONS = "Options";
+constexpr const char* ENTRY_QUIT = "Quitter";
+
 uint32_t menuMusicHandle(int index) {
     return getSoundHandle("music_menu_" + std::to_string(index));
 }
@@ -37,8 +44,9 @@ uint32_t menuMusicHandle(int index) {
 } // namespace
 
 void refreshMenuEntries() {
-    if (hasIdentity()) menuOptions = {"Connexion au serveur", "Options", "Quitter"};
-    else menuOptions = {"Créer un compte", "Options", "Quitter"};
+    // Without a saved identity an account made elsewhere can still log in.
+    if (hasIdentity()) menuOptions = {ENTRY_CONNECT, ENTRY_OPTIONS, ENTRY_QUIT};
+    else menuOptions = {ENTRY_REGISTER, ENTRY_LOGIN, ENTRY_OPTIONS, ENTRY_QUIT};
     optionEntries = {"Changer la musique du menu principal", "Retour"};
     if (menuSelection >= static_cast<int32_t>(menuOptions.size())) menuSelection = 0;
 }
@@ -56,12 +64,9 @@ void menuConfirm() {
     if (isSelectingServer) {
         switch (serverSelection) {
         case 0:
-            say("Connexion au serveur principal...");
-            if (connectToServer(HOSTNAME, PORT_MAIN)) {
+            if (connectToMainServer("Connexion au serveur principal...")) {
                 isSelectingServer = false;
                 menuStartLoginFlow("");
-            } else {
-                say("Échec de la connexion au serveur principal.");
             }
             break;
         case 1:
@@ -72,32 +77,27 @@ void menuConfirm() {
             break;
         case 2:
             isSelectingServer = false;
-            if (menuSelection >= 0 && menuSelection < static_cast<int32_t>(menuOptions.size()))
-                say(menuOptions[menuSelection]);
+            sayListEntry(menuOptions, menuSelection);
             break;
         default: break;
         }
         return;
     }
-    switch (menuSelection) {
-    case 0:
-        if (hasIdentity()) {
-            isSelectingServer = true;
-            serverSelection = 0;
-            say("Sélection du serveur. " + serverListOptions[0]);
-        } else {
-            menuStartRegisterFlow();
-        }
-        break;
-    case 1:
+    if (menuSelection < 0 || menuSelection >= static_cast<int32_t>(menuOptions.size())) return;
+    const std::string& entry = menuOptions[static_cast<size_t>(menuSelection)];
+    if (entry == ENTRY_CONNECT) {
+        isSelectingServer = true;
+        serverSelection = 0;
+        say("Sélection du serveur. " + serverListOptions[0]);
+    } else if (entry == ENTRY_REGISTER) {
+        menuStartRegisterFlow();
+    } else if (entry == ENTRY_LOGIN) {
+        menuStartAccountLogin();
+    } else if (entry == ENTRY_OPTIONS) {
         SceneManager::switchScene(Scene::OPTIONS);
         say("Options.");
-        break;
-    case 2:
+    } else if (entry == ENTRY_QUIT) {
         postQuit();
-        break;
-    default:
-        break;
     }
 }
 

@@ -91,6 +91,9 @@ void logIn(Session& s, const StoredAccount& account, uint64_t nowMs, Outbox& out
     instancesLoggedIn(s);
     out.log.push_back(tag(s) + " connecté : " + s.pseudo);
     sendTo(out, s.id, MSG_AUTH_OK);
+    // The client may have no saved identity (a login from another machine):
+    // it learns its pseudo before it meets anyone.
+    sendTo(out, s.id, Message(MSG_USERNAME_OK).field(s.pseudo));
     sendTo(out, s.id, MSG_GOTO_LOBBY);
     sendToLobby(out, Message(MSG_LOBBY_JOIN).field(s.pseudo), s.id);
 }

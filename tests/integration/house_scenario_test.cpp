@@ -161,7 +161,14 @@ TEST_F(House, MapElementsMenuFollowsTheDoorsTheServerOpens) {
     press(VK_ESCAPE, 2700);
     bool closedByEscape = false;
     fake::at(2800, [&] { closedByEscape = !isMapElementsMenuOpen && !isConfirmingExit; });
-    closeAt(2900);
+    // Left open when a game ends, it is closed when the next one starts: Space shoots.
+    press('D', 3000);
+    serverSays(3100, "GOTO_LOBBY");
+    serverSays(3200, "START_MAISON");
+    press(VK_SPACE, 3400);
+    std::string lastSent;
+    fake::at(3450, [&] { lastSent = server.messages(2).back(); });
+    closeAt(3500);
     runClient();
 
     EXPECT_EQ(count("Porte close, 70; 50"), 1u);
@@ -172,4 +179,5 @@ TEST_F(House, MapElementsMenuFollowsTheDoorsTheServerOpens) {
     EXPECT_TRUE(closedByRetour);
     EXPECT_EQ(listedInNextGame, 7u);
     EXPECT_TRUE(closedByEscape);
+    EXPECT_EQ(lastSent, "SHOOT");
 }

@@ -1,7 +1,8 @@
 // Logging in and the lobby's keys as a player uses them: the real main loop,
 // scripted keys and typing, and a stand-in game server on the main and test
-// ports. Account creation and the one-time password are played against the
-// real server in first_game_test.
+// ports. Account creation and a login from another machine are played against
+// the real server in first_game_test.
+#include "base/sha256.h"
 #include "core/scene.h"
 #include "net/connection.h"
 #include "online_test_support.h"
@@ -14,31 +15,36 @@
 
 const std::string kLogin = "AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":";
 
-// Refused on the main server, the player tries the test server, which wants its pass.
-TEST_F(Online, StoredIdentityLogsInAtOnceAFailureReturnsToTheMenuAndTheTestServerTakesItsPass) {
+// The password not saved yet is asked for once; refused on the main server,
+// the player tries the test server, which wants its pass.
+TEST_F(Online, StoredIdentityAsksThePasswordOnceAFailureReturnsToTheMenuAndTheTestServerTakesItsPass) {
     EnetTestServer server(PORT_MAIN), testServer(PORT_TEST);
     ASSERT_TRUE(server.listening() && testServer.listening());
-    withIdentity();
+    ASSERT_TRUE(saveIdentity({"Alice", "alice@example.org", "", "F"}));
     chooseMainServer();
-    awaitPackets(server, 800, 1, "AUTH_FAIL:Mot de passe incorrect."); // back to the menu (incoming_test)
-    fake::at(1000, [&] { server.disconnectClients(); });
-    fake::at(1010, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
-    press(VK_RETURN, 1300); // the server list
-    press(VK_DOWN, 1600);   // "Serveur de Test"
-    press(VK_RETURN, 1900);
-    typeAt(2000, "clé");
+    typeAt(750, "secret");
+    press(VK_RETURN, 1000);
+    awaitPackets(server, 1100, 1, "AUTH_FAIL:Mot de passe incorrect."); // back to the menu (incoming_test)
+    fake::at(1300, [&] { server.disconnectClients(); });
+    fake::at(1310, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+    press(VK_RETURN, 1600); // the server list
+    press(VK_DOWN, 1900);   // "Serveur de Test"
     press(VK_RETURN, 2200);
-    awaitPackets(testServer, 2300, 1);
-    closeAt(2500);
+    typeAt(2300, "clé");
+    press(VK_RETURN, 2500);
+    awaitPackets(testServer, 2600, 1);
+    closeAt(2800);
     runClient();
 
-    EXPECT_EQ(server.messages(), std::vector<std::string>{kLogin});
+    const std::string login = "AUTH_LOGIN:alice@example.org:" + sha256Hex("secret") + ":";
+    EXPECT_EQ(server.messages(), std::vector<std::string>{login});
+    EXPECT_EQ(count("Mot de passe du compte (une seule fois). Tapez puis Entrée."), 1u);
     EXPECT_EQ(count("Connexion au serveur principal..."), 1u);
     EXPECT_EQ(count("Authentification en cours."), 2u);
     EXPECT_EQ(count("Serveur deconnecte."), 1u);
     EXPECT_EQ(count("Mot de passe requis pour le serveur de test. Tapez le mot de passe puis Entrée."), 1u);
     EXPECT_EQ(count("Connexion au serveur de test."), 1u);
-    EXPECT_EQ(testServer.messages(), std::vector<std::string>{kLogin + "clé"});
+    EXPECT_EQ(testServer.messages(), std::vector<std::string>{login + "clé"});
     EXPECT_FALSE(isSelectingServer);
 }
 

@@ -93,7 +93,8 @@ protected:
     static bool login(RawPeer& peer, const std::string& pseudo) {
         peer.send(registration(pseudo));
         peer.send(loginOf(pseudo));
-        return peer.receive(3) == std::vector<std::string>{z("REGISTER_OK"), z("AUTH_OK"), z("GOTO_LOBBY")};
+        return peer.receive(4) ==
+               std::vector<std::string>{z("REGISTER_OK"), z("AUTH_OK"), z("USERNAME_OK:" + pseudo), z("GOTO_LOBBY")};
     }
 };
 
@@ -204,13 +205,13 @@ TEST_F(ServerEnet, ServersOnOneDatabaseShareAccountsAndRankingsAndALoginOnOneEnd
     ServerProcess two({"--database", database});
     ASSERT_TRUE(one->port() != 0 && two.port() != 0);
     const std::vector<std::string> replaced = {z("SAY:Votre compte vient de se connecter depuis un autre poste.")};
-    const std::vector<std::string> loggedIn = {z("AUTH_OK"), z("GOTO_LOBBY")};
+    const std::vector<std::string> loggedIn = {z("AUTH_OK"), z("USERNAME_OK:Zoé"), z("GOTO_LOBBY")};
 
     // Made on one, logged in on the other: the first session hears why alone, within 2 s, and ends.
     RawPeer first(one->port()), second(two.port());
     ASSERT_TRUE(login(first, "Zoé"));
     second.send(loginOf("Zoé"));
-    EXPECT_EQ(second.receive(2), loggedIn);
+    EXPECT_EQ(second.receive(3), loggedIn);
     EXPECT_EQ(first.receive(1, 2000), replaced);
     first.receive(SIZE_MAX, 3000);
     EXPECT_TRUE(first.disconnected());
@@ -232,7 +233,7 @@ TEST_F(ServerEnet, ServersOnOneDatabaseShareAccountsAndRankingsAndALoginOnOneEnd
     one = std::make_unique<ServerProcess>(std::vector<std::string>{"--database", database});
     RawPeer third(one->port());
     third.send(loginOf("Zoé"));
-    EXPECT_EQ(third.receive(2), loggedIn);
+    EXPECT_EQ(third.receive(3), loggedIn);
     EXPECT_EQ(second.receive(SIZE_MAX, 3000).back(), replaced.back());
 
     // Two logins at once on both servers: both servers keep the same one.

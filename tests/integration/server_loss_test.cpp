@@ -1,7 +1,9 @@
 // Losing the server, however it goes: two whole clients (the real main loop,
 // keys and speech doubled) log in to a real AshenServer, which is stopped
 // with SIGTERM or killed, then started again on the same port with the same
-// accounts; each time each client says "Serveur deconnecte." exactly once.
+// accounts; each time each client says "Serveur deconnecte." exactly once and,
+// logged in again, finds the group menu as a new player does, whatever team
+// it had made.
 // Each client runs in a process of its own, since a client's state is its
 // process's. tests/integration/server_loss_soak.sh kills it more often.
 #include "base/sha256.h"
@@ -28,8 +30,9 @@ const char* const LOST = "Serveur deconnecte.";
 
 // A player in a process of its own: the client's main loop on a fake clock
 // that follows real time. It makes its account, logs in, and after each loss
-// connects and logs in again, as soon as the server answers; every text it
-// speaks goes to the test, one a line.
+// connects and logs in again, as soon as the server answers; once in, it opens
+// the group menu on (0, 0) and makes a team of its own. Every text it speaks
+// goes to the test, one a line.
 class Player {
 public:
     Player(std::string name, uint16_t port, int reports) : name_(std::move(name)), port_(port), reports_(reports) {}
@@ -66,6 +69,12 @@ private:
             registered_ = true;
             login();
         }
+        if (text == "Connexion réussie.") {
+            const uint32_t at = fake::now() + 300; // past the gap between two actions
+            fake::at(at, [] { fake::setKey(VK_RETURN, true); });
+            fake::at(at + 30, [] { fake::setKey(VK_RETURN, false); });
+        }
+        if (text == "Menu de groupe : Créer une équipe") sendCreateTeam(name_);
     }
 
     void login() {
@@ -164,8 +173,12 @@ TEST_F(ServerLoss, EachClientSaysTheServerIsLostOnceEveryTimeItIsStoppedOrKilled
     for (int round = 0; round < stops + kills; ++round) {
         const bool kill = round >= stops;
         SCOPED_TRACE(std::string(kill ? "SIGKILL, round " : "SIGTERM, round ") + std::to_string(round));
-        for (RemotePlayer* p : {&lucie, &marc})
+        for (RemotePlayer* p : {&lucie, &marc}) {
             ASSERT_TRUE(p->awaitLine("Connexion réussie.", 20000)) << p->name << "\n" << p->transcript();
+            // A team kept from the last connection would answer "Chef : " instead.
+            ASSERT_TRUE(p->awaitLine("Menu de groupe : Créer une équipe", 5000)) << p->name << "\n" << p->transcript();
+            ASSERT_TRUE(p->awaitLine("Equipe rejointe : " + p->name, 5000)) << p->name << "\n" << p->transcript();
+        }
         server.stop(kill ? SIGKILL : SIGTERM);
         for (RemotePlayer* p : {&lucie, &marc}) {
             EXPECT_TRUE(p->awaitLine(LOST, kill ? 35000 : 3000)) << p->name << "\n" << p->transcript();

@@ -138,31 +138,32 @@ TEST_F(ClientTest, MainMenuWrapsOpensTheServerListAndQuits) {
 TEST_F(ClientTest, MusicChoiceAuditionsRestoresStoresAndKeepsPlayingBackInTheMenu) {
     setMenuMusicIndex(4);
     press(VK_RETURN, 100);  // skip the intro
-    press(VK_DOWN, 400);    // Options
-    press(VK_RETURN, 700);  // options screen, on "Changer la musique du menu principal"
+    press(VK_DOWN, 400);    // "Se connecter à un compte": without an identity, four entries
+    press(VK_DOWN, 700);    // Options, acted on by its name
+    press(VK_RETURN, 1000); // options screen, on "Changer la musique du menu principal"
     Scene inOptions = Scene::INTRO;
-    fake::at(800, [&] { inOptions = SceneManager::currentScene; });
-    press(VK_RETURN, 1000); // music choice: Musique 1
-    press(VK_DOWN, 1300);   // Musique 2
-    press(VK_ESCAPE, 1600); // back to the stored music
+    fake::at(1100, [&] { inOptions = SceneManager::currentScene; });
+    press(VK_RETURN, 1300); // music choice: Musique 1
+    press(VK_DOWN, 1600);   // Musique 2
+    press(VK_ESCAPE, 1900); // back to the stored music
     int oneStarts = -1, twoStarts = -1, fourStartsAfterEscape = -1;
-    fake::at(1620, [&] {
+    fake::at(1920, [&] {
         oneStarts = starts("music_menu_1");
         twoStarts = starts("music_menu_2");
         fourStartsAfterEscape = starts("music_menu_4");
     });
-    press(VK_RETURN, 1900); // music choice again
-    press(VK_DOWN, 2200);
-    press(VK_DOWN, 2500);   // Musique 3
-    press(VK_RETURN, 2800); // store it
-    press(VK_DOWN, 3100);   // Retour
-    press(VK_RETURN, 3400); // back to the menu
+    press(VK_RETURN, 2200); // music choice again
+    press(VK_DOWN, 2500);
+    press(VK_DOWN, 2800);   // Musique 3
+    press(VK_RETURN, 3100); // store it
+    press(VK_DOWN, 3400);   // Retour
+    press(VK_RETURN, 3700); // back to the menu
     int threeStarts = -1, threeState = -1;
-    fake::at(3690, [&] {
+    fake::at(3990, [&] {
         threeStarts = starts("music_menu_3");
         threeState = stateOf("music_menu_3");
     });
-    closeAt(3700);
+    closeAt(4000);
     runClient();
     EXPECT_EQ(inOptions, Scene::OPTIONS);
     EXPECT_EQ(oneStarts, 1) << "the choice's start only";

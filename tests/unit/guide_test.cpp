@@ -1,7 +1,9 @@
 // The player's guide (docs/guide.md) names each key action with the key the
 // client really binds, and leaves none out: a player who reads "F7" must find
-// the channel going down under F7.
+// the channel going down under F7. So with the main menu's entries.
+#include "core/save_file.h"
 #include "input/key_bindings.h"
+#include "scenes/menu.h"
 #include "temp_folder.h"
 
 #include <cctype>
@@ -44,7 +46,7 @@ using PlayerGuide = TempFolder;
 
 } // namespace
 
-TEST_F(PlayerGuide, NamesEveryActionWithItsDefaultKey) {
+TEST_F(PlayerGuide, NamesEveryActionWithItsDefaultKeyAndEveryMainMenuEntry) {
     const auto actions = defaultActions(readFile(ASHEN_SOURCE_DIR "/src/input/key_bindings.cpp"));
     ASSERT_EQ(actions.size(), 35u) << "the table of defaults in src/input/key_bindings.cpp was not found";
 
@@ -64,6 +66,16 @@ TEST_F(PlayerGuide, NamesEveryActionWithItsDefaultKey) {
         EXPECT_FALSE(keyName(bound).empty()) << "no French name for the key " << bound << " of " << action;
         EXPECT_EQ(keyOf[action], keyName(bound)) << "docs/guide.md on " << action;
     }
+    // The main menu's entries, without a saved identity and with one.
+    for (bool identity : {false, true}) {
+        if (identity) {
+            ASSERT_TRUE(saveIdentity({"Alice", "alice@example.org", "", "F"}));
+        }
+        refreshMenuEntries();
+        for (const std::string& entry : menuOptions)
+            EXPECT_NE(guide.find("« " + entry + " »"), std::string::npos) << "docs/guide.md on " << entry;
+    }
+    resetMenuState();
     // Its config.ini block is the file the client writes.
     const size_t ini = guide.find("```ini\n"), end = guide.find("```", ini + 7);
     ASSERT_NE(ini, std::string::npos);

@@ -104,7 +104,11 @@ TEST_F(Incoming, AccountMessages) {
     EXPECT_EQ(SceneManager::currentScene, Scene::MENU);
     EXPECT_EQ(handle("USERNAME_FAIL:trop long"), "Impossible de modifier le pseudo. trop long [ui_back]");
 
-    myProfile = PlayerProfile{"Zoé", "zoe@exemple.fr", std::string(64, 'c'), "F"};
+    // Every login names the pseudo: saved, and spoken only when it replaces another.
+    myProfile = PlayerProfile{"", "zoe@exemple.fr", std::string(64, 'c'), "F"};
+    EXPECT_EQ(handle("USERNAME_OK:Zoé"), "") << "a machine that knew no pseudo";
+    EXPECT_EQ(loadIdentity().username, "Zoé");
+    EXPECT_EQ(handle("USERNAME_OK:Zoé"), "");
     EXPECT_EQ(handle("USERNAME_OK:Zoé_2"), "Pseudo modifié. [ui_valid]");
     EXPECT_EQ(myProfile.username, "Zoé_2");
     EXPECT_EQ(loadIdentity().email, "zoe@exemple.fr") << "the new pseudo is saved";

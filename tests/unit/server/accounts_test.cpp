@@ -50,7 +50,7 @@ TEST_F(ServerTest, LoginTakesTheHashOrThePlainAddressAndAnnouncesThePlayer) {
     send(peer, "AUTH_LOGIN:bob@exemple.fr:" + passOf("Alice") + ":");
     EXPECT_EQ(heard(peer), (Texts{"REGISTER_OK", "AUTH_FAIL:E-mail ou mot de passe incorrect."}));
     send(peer, "AUTH_LOGIN: Bob@Exemple.FR :" + passOf("Bob") + ":");
-    EXPECT_EQ(heard(peer), (Texts{"AUTH_OK", "GOTO_LOBBY"}));
+    EXPECT_EQ(heard(peer), (Texts{"AUTH_OK", "USERNAME_OK:Bob", "GOTO_LOBBY"})) << "the pseudo before anyone is met";
     EXPECT_EQ(heard(alice), Texts{"LOBBY_JOIN:Bob"});
     send(peer, "AUTH_LOGIN:" + hashOf("bob@exemple.fr") + ":" + passOf("Bob") + ":");
     EXPECT_TRUE(heard(peer).empty()) << "a logged-in session does not log in again";
@@ -106,7 +106,7 @@ TEST_F(ServerTest, HashingWaitsInABoundedQueueAndRegistrationsAreLimitedPerAddre
     arrive(peer, "AUTH_LOGIN:" + emailOf("Zoé") + ":" + passOf("Zoé") + ":", now);
     EXPECT_TRUE(heard(peer).empty());
     settle();
-    EXPECT_EQ(heard(peer), (Texts{"REGISTER_OK", "AUTH_OK", "GOTO_LOBBY"}));
+    EXPECT_EQ(heard(peer), (Texts{"REGISTER_OK", "AUTH_OK", "USERNAME_OK:Zoé", "GOTO_LOBBY"}));
 
     const uint32_t other = connect("10.0.0.4");
     send(other, "AUTH_REGISTER:" + emailOf("Yann") + ":Yann:" + passOf("Yann") + ":M");

@@ -80,7 +80,8 @@ protected:
         const uint32_t peer = connect(address);
         send(peer, "AUTH_REGISTER:" + emailOf(pseudo) + ":" + pseudo + ":" + passOf(pseudo) + ":F");
         send(peer, "AUTH_LOGIN:" + emailOf(pseudo) + ":" + passOf(pseudo) + ":");
-        EXPECT_EQ(heard(peer), (std::vector<std::string>{"REGISTER_OK", "AUTH_OK", "GOTO_LOBBY"})) << pseudo;
+        const std::vector<std::string> loggedIn = {"REGISTER_OK", "AUTH_OK", "USERNAME_OK:" + pseudo, "GOTO_LOBBY"};
+        EXPECT_EQ(heard(peer), loggedIn) << pseudo;
         clearAll();
         return peer;
     }
