@@ -3,6 +3,7 @@
 #include "server/accounts.h"
 #include "server/auth.h"
 #include "server/chat.h"
+#include "server/fanout.h"
 #include "server/lobby.h"
 #include "server/session.h"
 #include "server/teams.h"
@@ -91,6 +92,7 @@ bool idle(const Session& s) { return pending(s) && !s.busy && s.held.empty(); }
 // The session leaves its game, its team and the lobby.
 void leave(Session& s, uint64_t nowMs, Outbox& out) {
     if (s.account == 0) return;
+    leaveLobby(s);
     teamsDrop(s, nowMs, out);
     sendToLobby(out, Message(MSG_LOBBY_LEFT).field(s.pseudo), s.id);
     s.account = 0;
@@ -240,6 +242,7 @@ bool serverStart(const ServerSettings& settings, const std::string& dataDir, uin
 void serverStop() {
     workersStop(WORKERS_STOP_WAIT_MS);
     teamsReset();
+    fanoutReset();
     g_sessions.clear();
     g_nextId = 1;
     g_dropped = 0;
@@ -296,6 +299,7 @@ void serverTick(uint64_t nowMs, Outbox& out) {
         for (JobApply& apply : ready) apply(nowMs, out);
     sweep(nowMs, out);
     teamsTick(nowMs, out);
+    fanoutFlush(out);
     if (nowMs >= g_maintainAt) {
         g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
         accountsMaintain(out.log);

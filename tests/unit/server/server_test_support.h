@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,12 +76,15 @@ protected:
     static std::string emailOf(const std::string& pseudo) { return hashOf(pseudo + "@exemple.fr"); }
     static std::string passOf(const std::string& pseudo) { return hashOf("mdp " + pseudo); }
 
-    // A player registered, logged in and standing in the lobby, nothing heard yet.
+    // A player registered, logged in and standing in the lobby, nothing heard yet
+    // (after his login, where the nearest stand).
     uint32_t player(const std::string& pseudo, const std::string& address = "10.0.0.1") {
         const uint32_t peer = connect(address);
         send(peer, "AUTH_REGISTER:" + emailOf(pseudo) + ":" + pseudo + ":" + passOf(pseudo) + ":F");
         send(peer, "AUTH_LOGIN:" + emailOf(pseudo) + ":" + passOf(pseudo) + ":");
-        EXPECT_EQ(heard(peer), (std::vector<std::string>{"REGISTER_OK", "AUTH_OK", "GOTO_LOBBY"})) << pseudo;
+        std::vector<std::string> got = heard(peer);
+        got.resize(std::min<size_t>(got.size(), 3));
+        EXPECT_EQ(got, (std::vector<std::string>{"REGISTER_OK", "AUTH_OK", "GOTO_LOBBY"})) << pseudo;
         clearAll();
         return peer;
     }
