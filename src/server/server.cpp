@@ -35,6 +35,15 @@ constexpr size_t JOB_QUEUE = 32;
 // At shut-down a running hash is waited for this long, then left behind.
 constexpr uint64_t WORKERS_STOP_WAIT_MS = 500;
 constexpr uint64_t MAINTENANCE_EVERY_MS = 60000;
+// What may wait for one peer. A full lobby sends each player about a hundred
+// messages (3 KB) a second, and a healthy peer acknowledges within its round
+// trip: this is ten seconds and more of a player's traffic that did not get
+// through. Over it for BACKLOG_GRACE_MS in a row, the peer is behind for good;
+// BACKLOG_FAR times over, it is not waited for (its queue is memory).
+constexpr size_t BACKLOG_MESSAGES = 1024;
+constexpr size_t BACKLOG_BYTES = 64 * 1024;
+constexpr uint64_t BACKLOG_GRACE_MS = 5000;
+constexpr size_t BACKLOG_FAR = 4;
 
 // Run lifetime: reset by serverStart and serverStop.
 ServerSettings g_settings;
@@ -304,6 +313,25 @@ void serverTick(uint64_t nowMs, Outbox& out) {
         g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
         accountsMaintain(out.log);
     }
+}
+
+void serverBacklog(uint32_t session, size_t messages, size_t bytes, uint64_t nowMs, Outbox& out) {
+    Session* s = findSession(session);
+    if (s == nullptr || s->closeAt != 0) return;
+    if (messages <= BACKLOG_MESSAGES && bytes <= BACKLOG_BYTES) {
+        s->behind = false;
+        return;
+    }
+    if (!s->behind) s->behindSince = nowMs;
+    s->behind = true;
+    const bool far = messages > BACKLOG_FAR * BACKLOG_MESSAGES || bytes > BACKLOG_FAR * BACKLOG_BYTES;
+    if (!far && nowMs - s->behindSince < BACKLOG_GRACE_MS) return;
+    // Nothing of this pass either: the reason comes right after what the network already holds.
+    out.sends.erase(std::remove_if(out.sends.begin(), out.sends.end(),
+                                   [session](const GameSend& send) { return send.player == session; }),
+                    out.sends.end());
+    out.clears.push_back(session);
+    refuseSession(session, "Connexion fermée : votre connexion ne suit plus, trop de messages en attente.", nowMs, out);
 }
 
 ServerCounts serverCounts() {

@@ -58,6 +58,11 @@ protected:
         serverDisconnect(peer, now, out_);
         take(0);
     }
+    // The host's word on what waits for a peer.
+    void backlog(uint32_t peer, size_t messages, size_t bytes) {
+        serverBacklog(peer, messages, bytes, now, out_);
+        take(0);
+    }
     void tick(uint64_t ms) {
         now += ms;
         serverTick(now, out_);
@@ -92,6 +97,7 @@ protected:
     uint64_t now = 1000;
     std::map<uint32_t, std::vector<std::string>> inbox;
     std::vector<uint32_t> closed;
+    std::vector<uint32_t> cleared; // whose waiting messages were dropped
     std::vector<std::string> logged;
 
 private:
@@ -99,6 +105,7 @@ private:
     uint32_t take(uint32_t result) {
         for (const GameSend& s : out_.sends) inbox[s.player].push_back(s.text);
         closed.insert(closed.end(), out_.closes.begin(), out_.closes.end());
+        cleared.insert(cleared.end(), out_.clears.begin(), out_.clears.end());
         logged.insert(logged.end(), out_.log.begin(), out_.log.end());
         out_ = Outbox{};
         return result;
