@@ -51,6 +51,7 @@ std::map<uint32_t, Session> g_sessions; // by id; ids grow, so this is connectio
 uint32_t g_nextId = 1;
 uint64_t g_startMs = 0;
 uint64_t g_maintainAt = 0;
+uint64_t g_lobbyAt = 0;
 uint64_t g_dropped = 0;
 
 using Handler = void (*)(Session&, FieldCursor&, uint64_t, Outbox&);
@@ -243,6 +244,7 @@ bool serverStart(const ServerSettings& settings, const std::string& dataDir, uin
     g_settings = settings;
     g_startMs = nowMs;
     g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
+    g_lobbyAt = nowMs;
     authReset(settings);
     workersStart(settings.workerThreads, JOB_QUEUE);
     return accountsOpen(dataDir);
@@ -308,7 +310,10 @@ void serverTick(uint64_t nowMs, Outbox& out) {
         for (JobApply& apply : ready) apply(nowMs, out);
     sweep(nowMs, out);
     teamsTick(nowMs, out);
-    fanoutFlush(out);
+    if (nowMs >= g_lobbyAt) {
+        g_lobbyAt = nowMs + g_settings.lobbyTickMs;
+        fanoutFlush(out);
+    }
     if (nowMs >= g_maintainAt) {
         g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
         accountsMaintain(out.log);

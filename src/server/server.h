@@ -17,6 +17,10 @@ struct ServerSettings {
     size_t registerLimit = 5;      // accounts created per address within an hour
     size_t pendingPerAddress = 16; // connections not logged in yet, per address
     size_t workerThreads = 2;      // password hashing; 0: it runs in serverTick (tests)
+    // The lobby's steps go out this often, each mover once at his latest tile:
+    // 20 a second, as many games send their world, so that a player's
+    // datagram carries the steps of several others. 0: every tick (tests).
+    uint64_t lobbyTickMs = 50;
 };
 
 struct Outbox {

@@ -139,36 +139,44 @@ TEST_F(Fanout, WhoComesNearIsHeardWhereHeStandsAndWhoGoesCausesNothing) {
     EXPECT_TRUE(flush().empty()) << "nothing moved";
 }
 
-// The lobby's steps among the messages everyone hears: a crowd of 18 on real sessions.
+// The lobby's steps among the messages everyone hears, at the lobby's pace: a crowd of 18 on real sessions.
 TEST_F(ServerTest, StepsReachTheNearestOnlyWhileJoinsLeavesAndChatReachEveryone) {
     ServerSettings crowd = settings();
     crowd.maxPlayers = 32;
+    crowd.lobbyTickMs = 50;
     restart(crowd);
     // Accounts straight into the database under a cheap hash: logins of a crowd without 18 Argon2id runs.
     char stored[crypto_pwhash_STRBYTES];
     ASSERT_EQ(crypto_pwhash_str(stored, passOf("foule").data(), passOf("foule").size(), crypto_pwhash_OPSLIMIT_MIN,
                                 crypto_pwhash_MEMLIMIT_MIN), 0);
+    const auto login = [&](const std::string& pseudo) {
+        EXPECT_EQ(accountsCreate(emailOf(pseudo), pseudo, stored, "M"), RegisterResult::OK);
+        const uint32_t peer = connect();
+        send(peer, "AUTH_LOGIN:" + emailOf(pseudo) + ":" + passOf("foule") + ":");
+        return peer;
+    };
     std::vector<uint32_t> p;
     for (int i = 0; i < 18; ++i) {
-        const std::string pseudo = "Joueur" + std::to_string(i);
-        ASSERT_EQ(accountsCreate(emailOf(pseudo), pseudo, stored, "M"), RegisterResult::OK);
-        p.push_back(connect());
-        send(p[i], "AUTH_LOGIN:" + emailOf(pseudo) + ":" + passOf("foule") + ":");
+        p.push_back(login("Joueur" + std::to_string(i)));
         for (int x = 0; x < i; ++x) send(p[i], "MOVE:D"); // Joueur<i> stands at (i, 0)
     }
+    tick(50);
     clearAll();
-    // Joueur0's nearest are Joueur1 to Joueur16: Joueur17 walks unheard by him, but not unheard.
+    // Joueur0's nearest are Joueur1 to Joueur16: Joueur17 walks unheard by him, but not unheard, at the lobby's tick.
     send(p[17], "MOVE:Z");
+    send(p[17], "MOVE:Z");
+    EXPECT_TRUE(heard(p[16]).empty());
+    tick(50);
     EXPECT_TRUE(heard(p[0]).empty());
-    EXPECT_EQ(heard(p[16]), Texts{"REMOTE_MOVE:Joueur17:17,1"});
+    EXPECT_EQ(heard(p[16]), Texts{"REMOTE_MOVE:Joueur17:17,2"});
     send(p[16], "MOVE:D");
+    tick(50);
     EXPECT_EQ(heard(p[0]), Texts{"REMOTE_MOVE:Joueur16:17,0"});
     EXPECT_EQ(heard(p[16]), Texts{"POS:17,0"});
     send(p[17], "CHAT_RADIO:ohé");
     disconnect(p[17]);
-    const uint32_t late = connect();
-    ASSERT_EQ(accountsCreate(emailOf("Tardif"), "Tardif", stored, "F"), RegisterResult::OK);
-    send(late, "AUTH_LOGIN:" + emailOf("Tardif") + ":" + passOf("foule") + ":");
+    login("Tardif");
+    tick(50);
     const Texts got = heard(p[16]);
     EXPECT_EQ(Texts(got.begin(), got.begin() + 3),
               (Texts{"CHAT_RADIO_FROM:Joueur17:ohé", "LOBBY_LEFT:Joueur17", "LOBBY_JOIN:Tardif"}));

@@ -27,6 +27,7 @@ protected:
         s.testPassword = "clé de test";
         s.maxPlayers = 16;
         s.workerThreads = 0;
+        s.lobbyTickMs = 0;
         return s;
     }
     // A new run of the server on the same database.
