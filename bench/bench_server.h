@@ -78,7 +78,7 @@ inline double stopBenchServer(BenchServer& s) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         took = benchMsSince(start);
     }
-    if (!std::getenv("KEEPLOG")) std::filesystem::remove_all(s.folder);
+    std::filesystem::remove_all(s.folder);
     s.pid = -1;
     return took;
 }
