@@ -14,7 +14,7 @@
 // the server's core), and walks again for a warm-up before each measure.
 //
 //   bench_load [--server EXE] [--steps 100,300,500,1000] [--seconds 20] [--play-share 0.1]
-//              [--chat-every SECONDS] [--accounts DIR] [--cores SERVER,GENERATOR]
+//              [--chat-every SECONDS] [--accounts DIR] [--cores SERVER,GENERATOR] [--server-log FILE]
 //   bench_load --smoke   a few players for a few seconds on fresh accounts; fails when one is lost
 #include "base/sha256.h"
 #include "bench_server.h"
@@ -47,6 +47,7 @@ struct Options {
     std::vector<size_t> steps = {100, 300, 500, 1000};
     double seconds = 20, warmup = 5, playShare = 0.1, chatEvery = 120;
     std::string accounts = "/tmp/ashen_load_accounts";
+    std::string serverLog; // where the server's log is copied at the end, if anywhere
     int serverCore = 0, generatorCore = 1;
     bool smoke = false;
 };
@@ -392,6 +393,7 @@ bool parse(int argc, char** argv, Options& o) {
         else if (a == "--play-share") o.playShare = std::atof(v.c_str());
         else if (a == "--chat-every") o.chatEvery = std::atof(v.c_str());
         else if (a == "--accounts") o.accounts = v;
+        else if (a == "--server-log") o.serverLog = v;
         else if (a == "--cores") std::sscanf(v.c_str(), "%d,%d", &o.serverCore, &o.generatorCore);
         else if (a == "--steps") {
             o.steps.clear();
@@ -502,6 +504,8 @@ int main(int argc, char** argv) {
             healthy = healthy && load.lost == 0 && !t.empty() && load.pings.sent.empty() && in > 0 && (!o.smoke || games > 0);
         }
     }
+    if (!o.serverLog.empty())
+        std::filesystem::copy_file(server.folder + "/server.log", o.serverLog, std::filesystem::copy_options::overwrite_existing);
     stopBenchServer(server);
     enet_deinitialize();
     if (o.smoke) std::filesystem::remove_all(scratch);

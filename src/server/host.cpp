@@ -27,6 +27,7 @@ constexpr uint64_t STATUS_EVERY_MS = 60000;
 constexpr uint64_t BACKLOG_EVERY_MS = 100;
 // At most this much is handed to ENet for a peer at once.
 constexpr size_t HANDOFF_BYTES = 16 * 1024;
+constexpr int SOCKET_RECEIVE_BUFFER = 4 * 1024 * 1024;
 
 struct Port {
     ENetHost* host = nullptr;
@@ -64,6 +65,11 @@ ENetHost* openHost(uint16_t port, size_t peers) {
     // A client's packet is read only up to 1 KB anyway: refuse to assemble huge ones.
     host->maximumPacketSize = 64 * 1024;
     host->maximumWaitingData = 1024 * 1024;
+    // A thousand players' acknowledgements come to some 30,000 datagrams a second: ENet's 256 KB of socket
+    // buffer holds 10 ms of them, and a pass that takes longer (the system gave the core to another process)
+    // would lose the rest, to be sent again and again until ENet gives those peers up. The system caps this
+    // at net.core.rmem_max.
+    enet_socket_set_option(host->socket, ENET_SOCKOPT_RCVBUF, SOCKET_RECEIVE_BUFFER);
     return host;
 }
 
