@@ -4,7 +4,7 @@
 // machine is shared, and a wall clock would count the moments other processes
 // held the core.
 #include "base/sha256.h"
-#include "server/accounts.h"
+#include "server/storage.h"
 #include "server/server.h"
 
 #include <ctime>
@@ -57,8 +57,9 @@ int main() {
     if (!serverStart(settings, folder + "/data", now)) return 1;
 
     const int players = 50;
+    std::string error;
     for (int i = 0; i < players; ++i)
-        accountsCreate(mailOf(i), "Joueur" + std::to_string(i), accountsHashPassword(passOf(i)), "M");
+        storageCreateAccount(mailOf(i), "Joueur" + std::to_string(i), storageHashPassword(passOf(i)), "M", error);
 
     Outbox out;
     std::vector<uint32_t> peers;

@@ -67,12 +67,15 @@ set(CPACK_DEBIAN_SERVER_PACKAGE_NAME ashen-refuge-server)
 # Not a game to play (lintian wants one in /usr/games for the games section).
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS adduser)
+# SQLite is built in; PostgreSQL (--database) only for servers that share accounts. libpq5 itself comes from shlibdeps.
+set(CPACK_DEBIAN_SERVER_PACKAGE_SUGGESTS postgresql)
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
   ${ASHEN_PACKAGING_DIR}/server/postinst ${ASHEN_PACKAGING_DIR}/server/prerm ${ASHEN_PACKAGING_DIR}/server/postrm)
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_COMPONENT_SERVER_DESCRIPTION "game server for Ashen Refuge
 The server of the audio-only zombie-survival game Ashen Refuge, for a LAN or
 an Internet host. It runs as a systemd service under its own system user and
-keeps its accounts in /var/lib/ashen-refuge-server.")
+keeps its accounts in /var/lib/ashen-refuge-server, or in a PostgreSQL
+database that several servers share.")
 
 include(CPack)

@@ -33,6 +33,9 @@
 
 namespace {
 
+// A frame starts every 10 ms: the pace every timing of the client assumes.
+constexpr uint32_t FRAME_MS = 10;
+
 bool g_quitPosted = false;
 
 void startUp() {
@@ -46,7 +49,7 @@ void startUp() {
 
 void frame() {
     updateNetworkStatus();
-    // In the background only the sleep runs: no key polling, no intro progress.
+    // In the background only the network runs: no key polling, no intro progress.
     if (platform::windowHasFocus()) {
         if (!introPhase2Done || introFading) {
             updateIntro();
@@ -61,7 +64,6 @@ void frame() {
             }
         }
     }
-    platform::sleepMs(10);
 }
 
 void shutDown() {
@@ -131,9 +133,10 @@ int runClient() {
     SceneManager::currentScene = Scene::MENU;
 
     // One pending event per pass; a frame only when none is waiting. The quit
-    // request is seen once the events before it have been handled. The window
-    // system is asked once a frame, after its sleep: what was typed meanwhile
-    // is handled before the next frame reads the keys.
+    // request is seen once the events before it have been handled. Between two
+    // frames the loop waits once, until 10 ms after the last frame started:
+    // what the window system sends meanwhile is handled as it arrives, and the
+    // next frame still starts on time.
     platform::pumpWindowEvents();
     for (;;) {
         platform::WindowEvent event;
@@ -143,8 +146,8 @@ int runClient() {
             continue;
         }
         if (g_quitPosted) break;
+        if (platform::waitBetweenFrames(FRAME_MS)) continue;
         frame();
-        platform::pumpWindowEvents();
     }
     shutDown();
     return 0;

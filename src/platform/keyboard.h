@@ -31,8 +31,10 @@ constexpr int VK_RMENU = 0xA5;
 
 namespace platform {
 
-// Whether the key was held at the last pumpWindowEvents, or pressed since the
-// pump before (a tap shorter than a frame is not lost). Letters follow the
+// Whether the key was held when the window system was last asked, or pressed
+// since the frame before (a tap shorter than a frame is not lost): taps last
+// from one pumpWindowEvents to the next, or through a frame's waits until the
+// frame after them has read them. Letters follow the
 // current layout (on AZERTY, 'A' is the key that types 'a'); digits are the
 // physical top-row keys whatever the layout prints on them. With NumLock off,
 // the keypad's arrows, Home, End, Page Up, Page Down, Insert and Delete read

@@ -9,11 +9,19 @@
 #include <SDL_syswm.h>
 
 #include <poll.h>
+#include <sys/epoll.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <iterator>
+#include <optional>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -26,19 +34,50 @@ bool g_tapped[SDL_NUM_SCANCODES] = {};
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 Display* g_display = nullptr; // null on another window system: SDL is always asked
+// Watches the X connection between frames. Unlike a poll, which registers
+// on the socket and scans it twice each time, the watch stays registered:
+// an idle frame's wait is one cheap call.
+int g_watch = -1;
 #endif
 int g_quietPumps = 0;
 // SDL's own work that comes without X traffic (signals, input method, focus
 // settling) waits at most this many frames.
 constexpr int FULL_PUMP_EVERY = 10;
+using FrameClock = std::chrono::steady_clock;
+// When the last frame started; none before the first.
+std::optional<FrameClock::time_point> g_frameStart;
+// Set when a frame starts: it reads the taps, so the next wait starts a new gathering.
+bool g_tapsRead = false;
+
+// Waits up to `ns` for the X server to send something. True when it has (or
+// may have); false once the time is up. Without an X connection of our own
+// to watch, the time is slept and SDL is asked at the deadline.
+bool windowSystemSpeaks(int64_t ns) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (g_display) {
+        if (QLength(g_display) > 0) return true;
+        const timespec limit{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        // An interruption is asked about too.
+        if (g_watch >= 0) {
+            epoll_event event;
+            const int n = epoll_pwait2(g_watch, &event, 1, &limit, nullptr);
+            if (n >= 0 || errno != ENOSYS) return n != 0;
+            close(g_watch); // a kernel older than 5.11
+            g_watch = -1;
+        }
+        pollfd fd{ConnectionNumber(g_display), POLLIN, 0};
+        return ppoll(&fd, 1, &limit, nullptr) != 0;
+    }
+#endif
+    if (ns > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
+    return false;
+}
 
 // True when the X server has sent nothing since the last pump: asking SDL
 // would only read an empty socket (twice) and walk its queues.
 bool windowSystemQuiet() {
 #if defined(SDL_VIDEO_DRIVER_X11)
-    if (!g_display || QLength(g_display) > 0) return false;
-    pollfd fd{ConnectionNumber(g_display), POLLIN, 0};
-    return poll(&fd, 1, 0) == 0;
+    return g_display && !windowSystemSpeaks(0);
 #else
     return false;
 #endif
@@ -158,7 +197,16 @@ bool createWindow(const std::string& title) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(g_window, &info) && info.subsystem == SDL_SYSWM_X11) g_display = info.info.x11.display;
+    if (SDL_GetWindowWMInfo(g_window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        g_display = info.info.x11.display;
+        g_watch = epoll_create1(EPOLL_CLOEXEC);
+        epoll_event watched{};
+        watched.events = EPOLLIN;
+        if (g_watch >= 0 && epoll_ctl(g_watch, EPOLL_CTL_ADD, ConnectionNumber(g_display), &watched) != 0) {
+            close(g_watch);
+            g_watch = -1;
+        }
+    }
 #endif
     return true;
 }
@@ -170,22 +218,49 @@ void destroyWindow() {
     g_window = nullptr;
 #if defined(SDL_VIDEO_DRIVER_X11)
     g_display = nullptr;
+    if (g_watch >= 0) close(g_watch);
+    g_watch = -1;
 #endif
     g_pending.clear();
+    g_frameStart.reset();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
 }
 
-void pumpWindowEvents() {
-    if (!g_window) return;
-    std::fill(std::begin(g_tapped), std::end(g_tapped), false);
-    if (windowSystemQuiet() && ++g_quietPumps < FULL_PUMP_EVERY) return;
+void gather() {
     g_quietPumps = 0;
     SDL_PumpEvents();
     SDL_Event events[32];
     int n = 0;
     while ((n = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
         for (int i = 0; i < n; ++i) handle(events[i]);
+}
+
+void pumpWindowEvents() {
+    if (!g_window) return;
+    std::fill(std::begin(g_tapped), std::end(g_tapped), false);
+    if (windowSystemQuiet() && ++g_quietPumps < FULL_PUMP_EVERY) return;
+    gather();
+}
+
+bool waitBetweenFrames(uint32_t periodMs) {
+    const auto deadline = g_frameStart ? *g_frameStart + std::chrono::milliseconds(periodMs) : FrameClock::now();
+    const auto left = [&] { return std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - FrameClock::now()).count(); };
+    if (g_window && g_tapsRead) {
+        std::fill(std::begin(g_tapped), std::end(g_tapped), false);
+        g_tapsRead = false;
+    }
+    // An idle frame costs this one wait: the X connection is asked only when
+    // it has spoken, and what it said is gathered at once.
+    for (int64_t ns; (ns = left()) > 0 && windowSystemSpeaks(ns);) {
+        gather();
+        if (!g_pending.empty()) return true;
+    }
+    if (g_window && ++g_quietPumps >= FULL_PUMP_EVERY) gather();
+    if (!g_pending.empty()) return true;
+    g_frameStart = FrameClock::now();
+    g_tapsRead = true;
+    return false;
 }
 
 bool pollWindowEvent(WindowEvent& event) {

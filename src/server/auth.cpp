@@ -1,7 +1,9 @@
 #include "server/auth.h"
 
-#include "server/accounts.h"
+#include "server/instances.h"
 #include "server/lobby.h"
+#include "server/results.h"
+#include "server/storage.h"
 #include "server/text.h"
 
 #include "protocol/wire.h"
@@ -19,7 +21,6 @@ constexpr size_t FAILS_PER_ADDRESS = 20;
 constexpr uint64_t FAIL_WINDOW_MS = 60000;
 constexpr uint64_t REGISTER_WINDOW_MS = 3600000;
 
-const std::string BUSY = "Serveur occupé, réessayez dans un instant.";
 const std::string SERVER_ERROR = "Erreur du serveur, réessayez plus tard.";
 const std::string WRONG = "E-mail ou mot de passe incorrect.";
 
@@ -83,15 +84,72 @@ bool serverFull(int64_t account) {
 void logIn(Session& s, const StoredAccount& account, uint64_t nowMs, Outbox& out) {
     if (serverFull(account.id)) return refuseLogin(s, out, "Serveur complet, réessayez plus tard.", "serveur complet");
     for (Session* other : loggedInPlayers())
-        if (other->account == account.id)
-            refuseSession(other->id, "Votre compte vient de se connecter depuis un autre poste.", nowMs, out);
+        if (other->account == account.id) authLoggedInElsewhere(other->id, nowMs, out);
     s.account = account.id;
     s.pseudo = account.pseudo;
     enterLobby(s);
+    instancesLoggedIn(s);
     out.log.push_back(tag(s) + " connecté : " + s.pseudo);
     sendTo(out, s.id, MSG_AUTH_OK);
     sendTo(out, s.id, MSG_GOTO_LOBBY);
     sendToLobby(out, Message(MSG_LOBBY_JOIN).field(s.pseudo), s.id);
+}
+
+// The fields are checked and the pseudo and address were found free: the hash
+// of the password, then the account, on a worker.
+void createAccount(Session& s, const std::vector<std::string>& f, RegisterResult free, const std::string& error,
+                   uint64_t nowMs, Outbox& out) {
+    const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, Message(MSG_REGISTER_FAIL).field(reason)); };
+    if (free == RegisterResult::FAILED) out.log.push_back(tag(s) + " compte non vérifié : " + error);
+    if (free != RegisterResult::OK) return sendTo(out, s.id, registerReply(free));
+    // Each registration costs a hash: an address gets a few an hour.
+    if (recentCount(g_registrations, s.address, nowMs) >= g_settings.registerLimit) {
+        out.log.push_back("refus : " + tag(s) + " trop de comptes créés depuis " + s.address);
+        return refuse("Trop de comptes créés depuis votre adresse, réessayez dans une heure.");
+    }
+    // Games wait to be written: the disk has no room for an account either.
+    if (resultsRefused()) return refuse(SERVER_ERROR);
+
+    auto result = std::make_shared<RegisterResult>(RegisterResult::FAILED);
+    auto why = std::make_shared<std::string>();
+    const uint32_t id = s.id;
+    const bool queued = sessionJob(
+        s,
+        [=] {
+            const std::string stored = storageHashPassword(f[2]);
+            if (stored.empty()) return void(*why = "hachage impossible");
+            *result = storageCreateAccount(f[0], f[1], stored, f[3], *why);
+            if (*result == RegisterResult::FAILED) *why = "écriture impossible, " + *why;
+        },
+        [=](Session* session, uint64_t, Outbox& out) {
+            // Written even when the player left meanwhile: he may come back to log in.
+            if (*result == RegisterResult::OK) out.log.push_back("#" + std::to_string(id) + " compte créé : " + f[1]);
+            if (*result == RegisterResult::FAILED)
+                out.log.push_back("#" + std::to_string(id) + " compte non créé : " + *why);
+            if (session) sendTo(out, id, registerReply(*result));
+        },
+        true);
+    if (!queued) return refuse(SERVER_BUSY);
+    recentAdd(g_registrations, s.address, nowMs);
+}
+
+// The account of the e-mail was looked up: the password is checked on a worker.
+void checkPassword(Session& s, const std::string& email, const std::string& pass, Lookup found,
+                   const StoredAccount& account, const std::string& error, uint64_t nowMs, Outbox& out) {
+    if (found == Lookup::FAILED) return refuseLogin(s, out, SERVER_ERROR, "base de données : " + error);
+    if (found == Lookup::UNKNOWN) return failLogin(s, email, nowMs, out, WRONG, "identifiants");
+    if (serverFull(account.id)) return refuseLogin(s, out, "Serveur complet, réessayez plus tard.", "serveur complet");
+
+    auto matches = std::make_shared<bool>(false);
+    const bool queued = sessionJob(
+        s, [matches, stored = account.password, pass] { *matches = storagePasswordMatches(stored, pass); },
+        [=](Session* session, uint64_t nowMs, Outbox& out) {
+            if (session == nullptr || session->account != 0) return;
+            if (!*matches) return failLogin(*session, email, nowMs, out, WRONG, "identifiants");
+            logIn(*session, account, nowMs, out);
+        },
+        true);
+    if (!queued) refuseLogin(s, out, SERVER_BUSY, "file de calcul pleine");
 }
 
 } // namespace
@@ -103,7 +161,7 @@ void authReset(const ServerSettings& settings) {
     g_registrations.byKey.clear();
 }
 
-void handleRegister(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out) {
+void handleRegister(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
     const auto refuse = [&](const std::string& reason) { sendTo(out, s.id, Message(MSG_REGISTER_FAIL).field(reason)); };
     if (s.testPort) return refuse("Les comptes se créent sur le serveur principal.");
     if (fieldsLeft(fields) < 4) return refuse("Demande incomplète.");
@@ -114,31 +172,16 @@ void handleRegister(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out
         return refuse("Le pseudo doit faire de 3 à 20 caractères, sans deux-points, point-virgule ni barre verticale.");
     if (!isLowerHex64(f[2])) return refuse("Mot de passe invalide.");
     if (f[3] != "M" && f[3] != "F") return refuse("Genre invalide.");
-    if (const RegisterResult free = accountsCheckFree(f[0], f[1]); free != RegisterResult::OK)
-        return sendTo(out, s.id, registerReply(free));
-    // Each registration costs a hash: an address gets a few an hour.
-    if (recentCount(g_registrations, s.address, nowMs) >= g_settings.registerLimit) {
-        out.log.push_back("refus : " + tag(s) + " trop de comptes créés depuis " + s.address);
-        return refuse("Trop de comptes créés depuis votre adresse, réessayez dans une heure.");
-    }
-    // Games wait to be written: the disk has no room for an account either.
-    if (accountsUnsaved() > 0) return refuse(SERVER_ERROR);
-
-    auto stored = std::make_shared<std::string>();
-    const uint32_t id = s.id;
+    // Whether the pseudo and the address are free is asked first: a refusal costs no hash.
+    const std::vector<std::string> request(std::begin(f), std::end(f));
+    auto free = std::make_shared<RegisterResult>(RegisterResult::FAILED);
+    auto error = std::make_shared<std::string>();
     const bool queued = sessionJob(
-        s, [stored, pass = f[2]] { *stored = accountsHashPassword(pass); },
-        [=](Session* session, uint64_t, Outbox& out) {
-            // Written even when the player left meanwhile: he may come back to log in.
-            const RegisterResult result = accountsCreate(f[0], f[1], *stored, f[3]);
-            if (result == RegisterResult::OK) out.log.push_back("#" + std::to_string(id) + " compte créé : " + f[1]);
-            if (result == RegisterResult::FAILED)
-                out.log.push_back("#" + std::to_string(id) + " compte non créé : " +
-                                  (stored->empty() ? "hachage impossible" : "écriture impossible, " + accountsError()));
-            if (session) sendTo(out, id, registerReply(result));
+        s, [=] { *free = storageCheckFree(request[0], request[1], *error); },
+        [=](Session* session, uint64_t nowMs, Outbox& out) {
+            if (session) createAccount(*session, request, *free, *error, nowMs, out);
         });
-    if (!queued) return refuse(BUSY);
-    recentAdd(g_registrations, s.address, nowMs);
+    if (!queued) refuse(SERVER_BUSY);
 }
 
 void handleLogin(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out) {
@@ -154,17 +197,17 @@ void handleLogin(Session& s, FieldCursor& fields, uint64_t nowMs, Outbox& out) {
         return refuseLogin(s, out, "Trop de tentatives. Attendez une minute avant de réessayer.", "trop de tentatives");
     if (s.testPort && (g_settings.testPassword.empty() || !testPassMatches(f[2])))
         return failLogin(s, {}, nowMs, out, "Mot de passe du serveur de test incorrect.", "mot de passe d'accès");
-    StoredAccount account;
-    if (!accountsFind(email, account)) return failLogin(s, email, nowMs, out, WRONG, "identifiants");
-    if (serverFull(account.id)) return refuseLogin(s, out, "Serveur complet, réessayez plus tard.", "serveur complet");
-
-    auto matches = std::make_shared<bool>(false);
+    auto found = std::make_shared<Lookup>(Lookup::FAILED);
+    auto account = std::make_shared<StoredAccount>();
+    auto error = std::make_shared<std::string>();
     const bool queued = sessionJob(
-        s, [matches, stored = account.password, pass = f[1]] { *matches = accountsPasswordMatches(stored, pass); },
-        [=](Session* session, uint64_t nowMs, Outbox& out) {
-            if (session == nullptr || session->account != 0) return;
-            if (!*matches) return failLogin(*session, email, nowMs, out, WRONG, "identifiants");
-            logIn(*session, account, nowMs, out);
+        s, [=] { *found = storageFindAccount(email, *account, *error); },
+        [=, pass = f[1]](Session* session, uint64_t nowMs, Outbox& out) {
+            if (session) checkPassword(*session, email, pass, *found, *account, *error, nowMs, out);
         });
-    if (!queued) refuseLogin(s, out, BUSY, "file de calcul pleine");
+    if (!queued) refuseLogin(s, out, SERVER_BUSY, "file de calcul pleine");
+}
+
+void authLoggedInElsewhere(uint32_t session, uint64_t nowMs, Outbox& out) {
+    refuseSession(session, "Votre compte vient de se connecter depuis un autre poste.", nowMs, out);
 }

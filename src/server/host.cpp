@@ -224,7 +224,7 @@ void reportMinute(uint64_t nowMs) {
             std::to_string(c.connections) + " connexions, " + std::to_string(c.games) + " parties, " +
             std::to_string(g_received) + " messages reçus dont " + std::to_string(c.dropped - g_droppedBefore) +
             " ignorés, " + std::to_string(g_sent) + " envoyés, " + std::to_string(c.jobs) +
-            " calculs de mot de passe en attente, pire passe de la boucle " + std::to_string(g_worstPassMs) + " ms");
+            " tâches en attente (mots de passe et base de données), pire passe de la boucle " + std::to_string(g_worstPassMs) + " ms");
     g_received = g_sent = g_worstPassMs = 0;
     g_droppedBefore = c.dropped;
 }

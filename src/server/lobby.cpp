@@ -1,16 +1,20 @@
 #include "server/lobby.h"
 
-#include "server/accounts.h"
 #include "server/fanout.h"
+#include "server/storage.h"
 #include "server/text.h"
 
 #include "protocol/wire.h"
+
+#include <memory>
 
 namespace {
 
 std::string plural(uint64_t n, const char* unit) {
     return std::to_string(n) + " " + unit + (n > 1 ? "s" : "");
 }
+
+const char* const RANKING_UNAVAILABLE = "Classement indisponible, réessayez plus tard.";
 
 } // namespace
 
@@ -78,8 +82,21 @@ void handleRanking(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
     else if (asked == RANKING_KILLS) kind = RankingKind::KILLS;
     else if (asked == RANKING_ROUND) kind = RankingKind::ROUND;
     else return;
-    std::vector<std::string> entries;
-    for (const RankingEntry& e : accountsRanking(kind, 10))
-        entries.push_back(std::to_string(entries.size() + 1) + ";" + e.pseudo + ";" + std::to_string(e.value));
-    sendTo(out, s.id, Message(MSG_RANKING).field(asked).list(entries));
+    auto found = std::make_shared<std::vector<RankingEntry>>();
+    auto error = std::make_shared<std::string>();
+    auto read = std::make_shared<bool>(false);
+    const bool queued = sessionJob(
+        s, [=] { *read = storageRanking(kind, 10, *found, *error); },
+        [=](Session* session, uint64_t, Outbox& out) {
+            if (session == nullptr) return;
+            if (!*read) {
+                out.log.push_back("classement illisible : " + *error);
+                return sendTo(out, session->id, Message(MSG_SAY).field(RANKING_UNAVAILABLE));
+            }
+            std::vector<std::string> entries;
+            for (const RankingEntry& e : *found)
+                entries.push_back(std::to_string(entries.size() + 1) + ";" + e.pseudo + ";" + std::to_string(e.value));
+            sendTo(out, session->id, Message(MSG_RANKING).field(asked).list(entries));
+        });
+    if (!queued) sendTo(out, s.id, Message(MSG_SAY).field(SERVER_BUSY));
 }

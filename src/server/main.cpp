@@ -1,7 +1,7 @@
 // AshenServer: the game server of Ashen Refuge.
-#include "server/accounts.h"
 #include "server/host.h"
 #include "server/options.h"
+#include "server/results.h"
 #include "server/server.h"
 
 #include <sys/stat.h>
@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
     settings.maxPlayers = options.maxPlayers;
     settings.registerLimit = options.registerLimit;
     settings.pendingPerAddress = options.pendingLimit;
-    if (!serverStart(settings, options.dataDir, hostClockMs())) {
-        std::fprintf(stderr, "Impossible d'ouvrir la base de données dans %s.\n", options.dataDir.c_str());
+    settings.database = options.database;
+    if (!serverStart(settings, options.dataDir, hostClockMs(), &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
     const bool openTest = !options.testPassword.empty();
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     hostRun(g_stop);
     hostClose();
     serverStop();
-    if (const size_t lost = accountsUnsaved())
+    if (const size_t lost = resultsUnsaved())
         hostLog("statistiques de " + std::to_string(lost) + " parties perdues : la base refuse encore de les écrire");
     hostLog("arrêt du serveur");
     return 0;

@@ -20,7 +20,7 @@ bool parseOptions(int argc, const char* const argv[], Options& options, std::str
             continue;
         }
         if (name != "--port" && name != "--test-port" && name != "--test-password" && name != "--data" &&
-            name != "--max-players" && name != "--register-limit" && name != "--pending-limit") {
+            name != "--database" && name != "--max-players" && name != "--register-limit" && name != "--pending-limit") {
             error = "Option inconnue : " + name + " (voir --help).";
             return false;
         }
@@ -38,6 +38,12 @@ bool parseOptions(int argc, const char* const argv[], Options& options, std::str
                 return false;
             }
             options.dataDir = value;
+        } else if (name == "--database") {
+            if (value.rfind("postgresql://", 0) != 0 && value.rfind("postgres://", 0) != 0) {
+                error = "--database attend une adresse PostgreSQL de la forme postgresql://… (voir --help).";
+                return false;
+            }
+            options.database = value;
         } else if (name == "--max-players") {
             if (!parseNumber(value, 1, 4000, number)) {
                 error = "--max-players attend un nombre de 1 à 4000.";
@@ -72,6 +78,10 @@ std::string optionsHelp() {
            "                        le port de test reste fermé\n"
            "  --data DOSSIER        dossier des comptes et des statistiques\n"
            "                        (server-data par défaut, créé avec les droits 0700)\n"
+           "  --database URI        les comptes et les statistiques dans PostgreSQL plutôt\n"
+           "                        que dans SQLite, par exemple\n"
+           "                        postgresql://ashen@localhost/ashen ; plusieurs serveurs\n"
+           "                        peuvent partager la même base (voir le README)\n"
            "  --max-players N       nombre maximal de joueurs identifiés (256 par défaut) ;\n"
            "                        les connexions pas encore identifiées n'en prennent pas\n"
            "  --register-limit N    comptes créés au plus par adresse IP en une heure\n"

@@ -9,6 +9,7 @@ struct Options {
     uint16_t testPort = 1235; // opened only with a test password
     std::string testPassword;
     std::string dataDir = "server-data";
+    std::string database; // a PostgreSQL URI; empty: SQLite in dataDir
     size_t maxPlayers = 256;   // logged in
     size_t registerLimit = 5;  // accounts created per address within an hour
     size_t pendingLimit = 16;  // connections not logged in yet, per address

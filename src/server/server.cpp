@@ -1,11 +1,13 @@
 #include "server/server.h"
 
-#include "server/accounts.h"
 #include "server/auth.h"
 #include "server/chat.h"
 #include "server/fanout.h"
+#include "server/instances.h"
 #include "server/lobby.h"
+#include "server/results.h"
 #include "server/session.h"
+#include "server/storage.h"
 #include "server/teams.h"
 #include "server/text.h"
 
@@ -31,8 +33,14 @@ constexpr uint64_t LOGIN_DEADLINE_MS = 5 * 60000;
 constexpr uint64_t CLOSE_DELAY_MS = 2000;
 // Messages that wait for a session's job; more are dropped.
 constexpr size_t HELD_MAX = 16;
-constexpr size_t JOB_QUEUE = 32;
-// At shut-down a running hash is waited for this long, then left behind.
+// Password hashes waiting or running; beyond, the player hears that the server is busy.
+constexpr size_t HASH_QUEUE = 32;
+// Jobs of the server's own beyond one per connection: a statistics write,
+// the listener, a check of the logins, the minute's upkeep.
+constexpr size_t SERVER_JOBS = 16;
+// At shut-down the last statistics are waited for this long, then a running
+// job this long, then both are left behind: SIGTERM ends within 2 s.
+constexpr uint64_t RESULTS_FLUSH_WAIT_MS = 1000;
 constexpr uint64_t WORKERS_STOP_WAIT_MS = 500;
 constexpr uint64_t MAINTENANCE_EVERY_MS = 60000;
 // What may wait for one peer. A full lobby sends each player about a hundred
@@ -175,6 +183,19 @@ void sweep(uint64_t nowMs, Outbox& out) {
     }
 }
 
+// The minute's upkeep: kept statistics tried again, the database kept small,
+// the players' logins compared with the other servers'.
+void maintain() {
+    resultsRetry();
+    auto error = std::make_shared<std::string>();
+    workersSubmit(
+        0, [error] { storageMaintain(*error); },
+        [error](uint64_t, Outbox& out) {
+            if (!error->empty()) out.log.push_back("entretien de la base impossible : " + *error);
+        });
+    instancesCheck();
+}
+
 } // namespace
 
 Session* findSession(uint32_t id) {
@@ -222,7 +243,7 @@ void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbo
     sayTo(out, id, reason);
 }
 
-bool sessionJob(Session& s, JobWork work, SessionApply apply) {
+bool sessionJob(Session& s, JobWork work, SessionApply apply, bool slow) {
     const uint32_t id = s.id;
     const auto done = [id, apply = std::move(apply)](uint64_t nowMs, Outbox& out) {
         Session* session = findSession(id);
@@ -230,7 +251,7 @@ bool sessionJob(Session& s, JobWork work, SessionApply apply) {
         apply(session && session->closeAt == 0 ? session : nullptr, nowMs, out);
         replayHeld(id, nowMs, out);
     };
-    if (!workersSubmit(id, std::move(work), done)) return false;
+    if (!workersSubmit(id, std::move(work), done, slow)) return false;
     s.busy = true;
     return true;
 }
@@ -239,26 +260,42 @@ size_t serverConnectionLimit(const ServerSettings& settings) {
     return settings.maxPlayers + PENDING_TOTAL + CLOSING_ROOM;
 }
 
-bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint64_t nowMs) {
+bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint64_t nowMs, std::string* error) {
     serverStop();
     g_settings = settings;
     g_startMs = nowMs;
     g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
     g_lobbyAt = nowMs;
     authReset(settings);
-    workersStart(settings.workerThreads, JOB_QUEUE);
-    return accountsOpen(dataDir);
+    resultsReset();
+    std::string reason;
+    if (!storageOpen(dataDir, settings.database, reason)) {
+        if (error) *error = reason;
+        return false;
+    }
+    // One job in flight per connection at most: only hashes, and the server's
+    // own jobs beyond SERVER_JOBS, can find the queue full.
+    WorkerLimits limits;
+    limits.threads = settings.workerThreads;
+    limits.slowThreads = settings.hashThreads;
+    limits.capacity = serverConnectionLimit(settings) + SERVER_JOBS;
+    limits.slowCapacity = HASH_QUEUE;
+    workersStart(limits);
+    instancesStart(nowMs);
+    return true;
 }
 
 void serverStop() {
+    resultsFlush(RESULTS_FLUSH_WAIT_MS);
     workersStop(WORKERS_STOP_WAIT_MS);
+    instancesStop();
     teamsReset();
     fanoutReset();
     g_sessions.clear();
     g_nextId = 1;
     g_dropped = 0;
     authReset(ServerSettings{});
-    accountsClose();
+    storageClose();
 }
 
 uint32_t serverConnect(const std::string& address, bool testPort, uint64_t nowMs, Outbox& out) {
@@ -308,6 +345,7 @@ void serverTick(uint64_t nowMs, Outbox& out) {
     // An answer may start the session's next job (a login sent with its registration): until none is left.
     for (std::vector<JobApply> ready = workersCollect(); !ready.empty(); ready = workersCollect())
         for (JobApply& apply : ready) apply(nowMs, out);
+    instancesPoll(nowMs, out);
     sweep(nowMs, out);
     teamsTick(nowMs, out);
     if (nowMs >= g_lobbyAt) {
@@ -316,7 +354,7 @@ void serverTick(uint64_t nowMs, Outbox& out) {
     }
     if (nowMs >= g_maintainAt) {
         g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
-        accountsMaintain(out.log);
+        maintain();
     }
 }
 

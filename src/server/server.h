@@ -16,7 +16,14 @@ struct ServerSettings {
     size_t maxPlayers = 256;       // logged-in players; connections not logged in do not count
     size_t registerLimit = 5;      // accounts created per address within an hour
     size_t pendingPerAddress = 16; // connections not logged in yet, per address
-    size_t workerThreads = 2;      // password hashing; 0: it runs in serverTick (tests)
+    // Hashes and storage calls; 0: they run in serverTick (tests). Argon2id
+    // takes a tenth of a second and 64 MB: two at once fill the second core
+    // and bound the memory, and the two other threads serve the quick calls
+    // (a lookup, a ranking, a write), which mostly wait on the disk or the
+    // network, so that a burst of logins never holds up a ranking.
+    size_t workerThreads = 4;
+    size_t hashThreads = 2;
+    std::string database;          // a PostgreSQL URI; empty: SQLite in the data folder
     // The lobby's steps go out this often, each mover once at his latest tile:
     // 20 a second, as many games send their world, so that a player's
     // datagram carries the steps of several others. 0: every tick (tests).
@@ -35,9 +42,12 @@ struct Outbox {
 // client hears only its own connection failure.
 size_t serverConnectionLimit(const ServerSettings& settings);
 
-// Opens the database in `dataDir` and starts the workers; false when the database cannot be opened.
-bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint64_t nowMs);
-// Forgets every session and team, leaves the workers and closes the database.
+// Opens the database (`settings.database`, or SQLite in `dataDir`) and starts
+// the workers; false, with a French `error`, when the database cannot be used.
+bool serverStart(const ServerSettings& settings, const std::string& dataDir, uint64_t nowMs,
+                 std::string* error = nullptr);
+// Writes what it can of the finished games' statistics, forgets every session
+// and team, leaves the workers and closes the database.
 void serverStop();
 
 // A new connection; its session id, or 0 when no connection can be kept at

@@ -49,9 +49,11 @@ void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbo
 
 // Runs `work` on a worker, then `apply` on the loop with the session (null
 // when it went or was refused meanwhile). The session's messages wait until
-// then. False, and nothing queued, when the workers' queue is full.
+// then. `slow`: a password hash (workers.h). False, and nothing queued, when
+// the workers' queue is full; the player then hears SERVER_BUSY.
 using SessionApply = std::function<void(Session* session, uint64_t nowMs, Outbox& out)>;
-bool sessionJob(Session& session, JobWork work, SessionApply apply);
+bool sessionJob(Session& session, JobWork work, SessionApply apply, bool slow = false);
+inline const std::string SERVER_BUSY = "Serveur occupé, réessayez dans un instant.";
 
 void sendTo(Outbox& out, uint32_t session, const Message& message);
 // A sentence the client speaks.

@@ -1,7 +1,7 @@
 #include "server/teams.h"
 
-#include "server/accounts.h"
 #include "server/lobby.h"
+#include "server/results.h"
 #include "server/text.h"
 
 #include "protocol/wire.h"
@@ -45,10 +45,7 @@ void tellMembers(const Team& t, const Message& message, Outbox& out) {
 
 // The statistics keep every finished game, and its players are free again.
 void endGame(Team& t, Outbox& out) {
-    for (const GameResult& r : gameResults(*t.game))
-        if (!accountsRecordGame(r.pseudo, r.points, r.kills, r.round))
-            out.log.push_back("statistiques de " + r.pseudo + " gardées en mémoire, écriture impossible : " +
-                              accountsError());
+    resultsRecord(gameResults(*t.game));
     for (uint32_t m : t.members)
         if (Session* member = findSession(m); member && member->inGame) enterLobby(*member);
     t.game.reset();

@@ -18,6 +18,7 @@ struct Job {
     uint32_t key;
     JobWork work;
     JobApply apply;
+    bool slow = false;
     bool started = false;
     bool done = false;
 };
@@ -29,8 +30,9 @@ struct Pool {
     std::condition_variable wake; // a job may be taken, or the pool stops
     std::condition_variable idle; // a job ended
     std::deque<std::shared_ptr<Job>> jobs; // in submission order, until collected
-    size_t capacity = 0;
+    WorkerLimits limits;
     size_t running = 0;
+    size_t slowRunning = 0;
     bool stopping = false;
 };
 
@@ -40,18 +42,20 @@ std::vector<std::thread> g_threads;
 
 bool holds(const std::vector<uint32_t>& keys, uint32_t key) { return std::find(keys.begin(), keys.end(), key) != keys.end(); }
 
-// The first waiting job that no earlier unfinished job of its key holds back. Under the lock.
+// The first waiting job that no earlier unfinished job of its key holds back,
+// nor, for a slow one, the slow jobs already running. Under the lock.
 std::shared_ptr<Job> nextJob(Pool& pool) {
     std::vector<uint32_t> busy;
+    const bool slowRoom = pool.slowRunning < std::max<size_t>(pool.limits.slowThreads, 1);
     for (const std::shared_ptr<Job>& job : pool.jobs) {
-        if (!job->started && !holds(busy, job->key)) return job;
+        if (!job->started && !holds(busy, job->key) && (slowRoom || !job->slow)) return job;
         if (!job->done) busy.push_back(job->key);
     }
     return nullptr;
 }
 
 void runWorker(std::shared_ptr<Pool> pool) {
-    // Hashing yields the processor to the loop: a pass never waits for a hash.
+    // Workers yield the processor to the loop: a pass never waits for a hash.
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 5);
     std::unique_lock<std::mutex> hold(pool->lock);
     for (;;) {
@@ -60,11 +64,13 @@ void runWorker(std::shared_ptr<Pool> pool) {
         if (pool->stopping) return;
         job->started = true;
         ++pool->running;
+        pool->slowRunning += job->slow;
         hold.unlock();
         job->work();
         hold.lock();
         job->done = true;
         --pool->running;
+        pool->slowRunning -= job->slow;
         pool->idle.notify_all();
         pool->wake.notify_all(); // the next job of its key may run now
     }
@@ -72,18 +78,22 @@ void runWorker(std::shared_ptr<Pool> pool) {
 
 } // namespace
 
-void workersStart(size_t threads, size_t capacity) {
+void workersStart(const WorkerLimits& limits) {
     workersStop(0);
     g_pool = std::make_shared<Pool>();
-    g_pool->capacity = capacity;
-    for (size_t i = 0; i < threads; ++i) g_threads.emplace_back(runWorker, g_pool);
+    g_pool->limits = limits;
+    for (size_t i = 0; i < limits.threads; ++i) g_threads.emplace_back(runWorker, g_pool);
 }
 
-bool workersSubmit(uint32_t key, JobWork work, JobApply apply) {
+bool workersSubmit(uint32_t key, JobWork work, JobApply apply, bool slow) {
     if (!g_pool) return false;
     std::lock_guard<std::mutex> hold(g_pool->lock);
-    if (g_pool->stopping || g_pool->jobs.size() >= g_pool->capacity) return false;
-    g_pool->jobs.push_back(std::make_shared<Job>(Job{key, std::move(work), std::move(apply)}));
+    const size_t slowJobs = static_cast<size_t>(
+        std::count_if(g_pool->jobs.begin(), g_pool->jobs.end(), [](const std::shared_ptr<Job>& j) { return j->slow; }));
+    if (g_pool->stopping || g_pool->jobs.size() >= g_pool->limits.capacity ||
+        (slow && slowJobs >= g_pool->limits.slowCapacity))
+        return false;
+    g_pool->jobs.push_back(std::make_shared<Job>(Job{key, std::move(work), std::move(apply), slow}));
     g_pool->wake.notify_one();
     return true;
 }

@@ -169,7 +169,6 @@ void audioFree() {
 uint32_t sampleLoad(const std::string& path, int maxPlaybacks, uint32_t flags) {
     Call& c = record("sampleLoad");
     c.path = path;
-    c.maxPlaybacks = maxPlaybacks;
     auto file = g.files.find(path);
     if (!g.init || file == g.files.end() || maxPlaybacks < 1) return 0;
     g.samples[g.nextHandle] = Sample{makePlay(path, flags, file->second), std::vector<uint32_t>(size_t(maxPlaybacks))};
@@ -293,11 +292,6 @@ bool channelSlideAttribute(uint32_t channel, int attrib, float value, uint32_t m
 uint64_t channelGetLength(uint32_t channel) {
     Play* p = use("channelGetLength", channel);
     return p ? p->length : AUDIO_ERROR_LENGTH;
-}
-
-uint64_t channelGetPosition(uint32_t channel) {
-    Play* p = use("channelGetPosition", channel);
-    return p ? p->position : AUDIO_ERROR_LENGTH;
 }
 
 bool channelSetPosition(uint32_t channel, uint64_t bytes) {

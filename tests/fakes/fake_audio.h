@@ -54,7 +54,6 @@ struct Call {
     std::string fn;      // the function's name, e.g. "channelPlay"
     uint32_t handle = 0; // the sample/stream/playback argument; for a load, the sample it returned
     std::string path;
-    int maxPlaybacks = 0;
     bool restart = false;
     uint32_t ms = 0;
 };

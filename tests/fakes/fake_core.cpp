@@ -14,7 +14,8 @@ namespace fake {
 namespace {
 
 struct State {
-    uint32_t now = 0, sleeps = 0, keyQueries = 0, pumps = 0;
+    uint32_t now = 0, keyQueries = 0;
+    std::vector<uint32_t> frameStarts;
     std::multimap<uint32_t, std::function<void()>> schedule;
     bool failWindow = false, windowOpen = false, foreground = true;
     std::string title;
@@ -54,7 +55,6 @@ void at(uint32_t ms, std::function<void()> action) {
     g.schedule.emplace(ms, std::move(action));
     if (ms <= g.now) runDue();
 }
-uint32_t sleepCount() { return g.sleeps; }
 void closeWindowAt(uint32_t ms) { at(ms, [] { pushClose(); }); }
 
 void failWindowCreation(bool fail) { g.failWindow = fail; }
@@ -77,7 +77,7 @@ void setKey(int vk, bool down) {
 }
 void releaseAllKeys() { g.keys.clear(); }
 uint32_t keyQueries() { return g.keyQueries; }
-uint32_t pumps() { return g.pumps; }
+const std::vector<uint32_t>& frameStarts() { return g.frameStarts; }
 
 const std::vector<std::string>& spoken() { return g.spoken; }
 std::string lastSpoken() { return g.spoken.empty() ? std::string() : g.spoken.back(); }
@@ -91,10 +91,7 @@ size_t drawsLeft() { return g.draws.size(); }
 namespace platform {
 
 uint32_t tickCount() { return fake::g.now; }
-void sleepMs(uint32_t ms) {
-    ++fake::g.sleeps;
-    fake::advance(ms);
-}
+void sleepMs(uint32_t ms) { fake::advance(ms); }
 
 bool createWindow(const std::string& title) {
     if (fake::g.failWindow) return false;
@@ -103,7 +100,20 @@ bool createWindow(const std::string& title) {
     return true;
 }
 void destroyWindow() { fake::g.windowOpen = false; }
-void pumpWindowEvents() { ++fake::g.pumps; }
+void pumpWindowEvents() {}
+bool waitBetweenFrames(uint32_t periodMs) {
+    auto& g = fake::g;
+    const uint32_t deadline = g.frameStarts.empty() ? g.now : g.frameStarts.back() + periodMs;
+    // As fake::advance, stopping at the first action that leaves an event to hand over.
+    while (!g.schedule.empty() && g.schedule.begin()->first <= deadline) {
+        if (g.schedule.begin()->first > g.now) g.now = g.schedule.begin()->first;
+        fake::runDue();
+        if (g.windowOpen && !g.events.empty()) return true;
+    }
+    if (deadline > g.now) g.now = deadline;
+    g.frameStarts.push_back(g.now);
+    return false;
+}
 bool pollWindowEvent(WindowEvent& event) {
     if (!fake::g.windowOpen || fake::g.events.empty()) return false;
     event = fake::g.events.front();

@@ -20,7 +20,6 @@ void answer(const std::string& body) {
     g_ok = true;
     g_body = body;
 }
-void fail() { g_ok = false; }
 int requests() { return g_requests; }
 const platform::HttpsRequest& lastRequest() { return g_last; }
 

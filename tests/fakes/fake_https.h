@@ -8,7 +8,6 @@ namespace fake::https {
 
 void reset(); // every GET fails, as with no network
 void answer(const std::string& body);
-void fail();
 int requests();
 const platform::HttpsRequest& lastRequest();
 

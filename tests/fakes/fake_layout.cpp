@@ -14,12 +14,7 @@ std::set<int> g_physical;
 } // namespace
 
 void setLayoutChar(const std::string& utf8Char, int key, bool shift, bool ctrl, bool altGr) {
-    platform::CharKey k;
-    k.key = key;
-    k.shift = shift;
-    k.ctrl = ctrl;
-    k.altGr = altGr;
-    g_chars[utf8Char] = k;
+    g_chars[utf8Char] = platform::CharKey{key, shift, ctrl, altGr};
 }
 
 void clearLayout() {

@@ -11,13 +11,12 @@ namespace fake {
 // Clears every double back to its initial state (time 0, foreground, no keys).
 void reset();
 
-// --- clock: platform::sleepMs advances it and runs what became due.
+// --- clock: platform::sleepMs and the frame wait advance it and run what became due.
 uint32_t now();
 void setTime(uint32_t ms);
 void advance(uint32_t ms);
-// Runs `action` once the clock reaches `ms` (during a sleep or advance).
+// Runs `action` once the clock reaches `ms` (during a sleep, a wait or advance).
 void at(uint32_t ms, std::function<void()> action);
-uint32_t sleepCount();
 // A safety net for loops under test: past this time the window is closed.
 void closeWindowAt(uint32_t ms);
 
@@ -29,8 +28,10 @@ void pushText(const std::string& utf8); // one event per character
 void pushClose();
 size_t pendingEvents();
 void setForeground(bool foreground);
-// How often the window system was asked for its events.
-uint32_t pumps();
+// When each frame started, by the frame wait: the first at once, each later
+// one the period after the one before. A wait ends early, at the time it
+// happens, when a scheduled action adds an event.
+const std::vector<uint32_t>& frameStarts();
 
 // --- keys (virtual-key codes)
 void setKey(int vk, bool down);

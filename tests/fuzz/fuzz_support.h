@@ -7,10 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
-
-// Files of the working folder whose names start with `prefix`, sorted.
-std::vector<std::string> filesStartingWith(const std::string& prefix);
 
 inline std::string asText(const uint8_t* data, size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);

@@ -12,15 +12,15 @@
 #include <chrono>
 #include <thread>
 
+const std::string kLogin = "AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":";
+
 // Refused on the main server, the player tries the test server, which wants its pass.
 TEST_F(Online, StoredIdentityLogsInAtOnceAFailureReturnsToTheMenuAndTheTestServerTakesItsPass) {
     EnetTestServer server(PORT_MAIN), testServer(PORT_TEST);
     ASSERT_TRUE(server.listening() && testServer.listening());
     withIdentity();
     chooseMainServer();
-    awaitPackets(server, 800, 1, "AUTH_FAIL:Mot de passe incorrect.");
-    Scene afterFail = Scene::INTRO;
-    fake::at(900, [&] { afterFail = SceneManager::currentScene; });
+    awaitPackets(server, 800, 1, "AUTH_FAIL:Mot de passe incorrect."); // back to the menu (incoming_test)
     fake::at(1000, [&] { server.disconnectClients(); });
     fake::at(1010, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
     press(VK_RETURN, 1300); // the server list
@@ -32,16 +32,13 @@ TEST_F(Online, StoredIdentityLogsInAtOnceAFailureReturnsToTheMenuAndTheTestServe
     closeAt(2500);
     runClient();
 
-    const std::string login = "AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":";
-    EXPECT_EQ(server.messages(), std::vector<std::string>{login});
+    EXPECT_EQ(server.messages(), std::vector<std::string>{kLogin});
     EXPECT_EQ(count("Connexion au serveur principal..."), 1u);
     EXPECT_EQ(count("Authentification en cours."), 2u);
-    EXPECT_EQ(count("Connexion échouée. Mot de passe incorrect."), 1u);
-    EXPECT_EQ(afterFail, Scene::MENU);
     EXPECT_EQ(count("Serveur deconnecte."), 1u);
     EXPECT_EQ(count("Mot de passe requis pour le serveur de test. Tapez le mot de passe puis Entrée."), 1u);
     EXPECT_EQ(count("Connexion au serveur de test."), 1u);
-    EXPECT_EQ(testServer.messages(), std::vector<std::string>{login + "clé"});
+    EXPECT_EQ(testServer.messages(), std::vector<std::string>{kLogin + "clé"});
     EXPECT_FALSE(isSelectingServer);
 }
 
@@ -79,41 +76,10 @@ TEST_F(Online, LobbyChatsThenALeaderRetypesATakenTeamNameAndStartsTheGame) {
                         "Nom de l'équipe ?", "É", "Création de l'équipe Les Élus", "Ce nom d'équipe est déjà pris.",
                         "2", "3", "Les Élus2", "Création en cours...", "Equipe rejointe : Les Élus2",
                         "Lancer la partie", "Lancement..."});
-    EXPECT_EQ(server.messages(), (std::vector<std::string>{"AUTH_LOGIN:alice@example.org:" + std::string(64, 'a') + ":",
-                                                       "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
+    EXPECT_EQ(server.messages(), (std::vector<std::string>{kLogin, "CHAT_RADIO:salut", "CHAT_TEAM:on y va", "CREATE_TEAM:Les Élus",
                                                        "CREATE_TEAM:Les Élus2", "START_GAME"}));
     EXPECT_EQ(count("Radio. Tapez votre message puis Entrée."), 1u);
     EXPECT_TRUE(lobbyTeam.isLeader);
-}
-
-// The team's menus are lobby_test's; here the walking keys off the entrance.
-TEST_F(Online, PlayerWalksHearsWhereHeStandsAndPings) {
-    EnetTestServer server(PORT_MAIN);
-    withIdentity();
-    chooseMainServer();
-    awaitPackets(server, 800, 1, "GOTO_LOBBY");
-    press(VK_RIGHT, 1000);
-    awaitPackets(server, 1100, 2, "POS:1,0");
-    press(VK_RETURN, 1300); // off (0, 0): nothing
-    press('C', 1600);       // SAY_COORDS
-    press(VK_F1 + 1, 1900); // F2: ping
-    fake::at(2000, [&server] {
-        server.send("PONG:" + server.messages(3)[2].substr(5));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    });
-    closeAt(2200);
-    runClient();
-
-    ASSERT_GE(fake::spoken().size(), 3u);
-    const std::string pong = fake::spoken().back();
-    ASSERT_EQ(pong.rfind(" millisecondes"), pong.size() - 14) << pong;
-    EXPECT_LT(std::stoi(pong), 500) << pong;
-    expectHeardInOrder({"Map d'attente.", "1, 0", pong});
-    EXPECT_EQ(count("Menu de groupe : Créer une équipe"), 0u);
-    const auto sent = server.messages();
-    ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(sent[1], "MOVE:D");
-    EXPECT_EQ(sent[2].rfind("PING:", 0), 0u);
 }
 
 TEST_F(Online, UnreachableServerIsSaidAndTheListStaysOpen) {

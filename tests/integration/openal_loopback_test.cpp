@@ -1,15 +1,12 @@
 // The real audio device mixing into memory through OpenAL Soft's loopback
 // device: what a player would hear, measured as levels per channel.
+#include "../unit/temp_folder.h"
 #include "platform/audio_device.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -17,7 +14,6 @@
 #include <vector>
 
 using namespace platform;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,8 +28,9 @@ struct Levels {
     double total() const { return std::sqrt(left * left + right * right); }
 };
 
-// A 16-bit PCM WAV of a 441 Hz sine; with `leftOnly`, a stereo file's right channel is silent.
-void writeTone(const std::string& path, uint32_t ms, int rate, int channels, bool leftOnly = false) {
+// Writes a 16-bit PCM WAV of a 441 Hz sine and gives its path; with `leftOnly`,
+// a stereo file's right channel is silent.
+std::string writeTone(const std::string& path, uint32_t ms, int rate, int channels, bool leftOnly = false) {
     std::vector<int16_t> pcm;
     for (uint32_t i = 0; i < uint32_t(uint64_t(ms) * rate / 1000); ++i)
         for (int c = 0; c < channels; ++c)
@@ -45,6 +42,7 @@ void writeTone(const std::string& path, uint32_t ms, int rate, int channels, boo
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(head), sizeof head);
     f.write(reinterpret_cast<const char*>(pcm.data()), std::streamsize(bytes));
+    return path;
 }
 
 // Renders as the device's thread and the sound card would: a pump, 10 ms of audio.
@@ -96,19 +94,17 @@ void expectAt(uint32_t ch, double ms) {
     EXPECT_NEAR(double(channelGetPosition(ch)), ms * 44.1 * 2, 441 * 2);
 }
 
-class Loopback : public ::testing::Test {
+// The tone's files in a scratch working folder.
+class Loopback : public TempFolder {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/ashen-audio-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        tone = dir + "/tone.wav";
+        TempFolder::SetUp();
         writeTone(tone, 1000, RATE, 1);
         ASSERT_TRUE(audioInitLoopback(false));
     }
     void TearDown() override {
         audioFree();
-        fs::remove_all(dir);
+        TempFolder::TearDown();
     }
     // A looping 3D playback of the tone, placed and started.
     uint32_t placedTone(const AudioVector& at, float minDistance = 1, float maxDistance = 100) {
@@ -122,11 +118,7 @@ protected:
         EXPECT_TRUE(channelSet3DPosition(ch, at));
         apply3D();
     }
-    std::string shortTone(uint32_t ms) {
-        writeTone(dir + "/short.wav", ms, RATE, 1);
-        return dir + "/short.wav";
-    }
-    std::string dir, tone;
+    const std::string tone = "tone.wav";
 };
 
 TEST_F(Loopback, PanningFollowsTheLeftHandedAxesWithAndWithoutHrtf) {
@@ -142,7 +134,6 @@ TEST_F(Loopback, PanningFollowsTheLeftHandedAxesWithAndWithoutHrtf) {
         {ORIGIN, {1, 0, 0}, {0, 0, 5}, true, LEFT}, // turned towards +x, +z is on the left
         {{10, 0, 0}, FRONT, {5, 0, 0}, true, LEFT}, // the listener's own position counts
         {{0, 0, 10}, {1, 0, 0}, {0, 0, 5}, true, RIGHT},
-        {ORIGIN, FRONT, {5, 0, 0}, true, RIGHT},
         {ORIGIN, FRONT, {-5, 0, 0}, false, RIGHT}, // changes wait for apply3D
         {ORIGIN, FRONT, {-5, 0, 0}, true, LEFT},
         {{-10, 0, 0}, FRONT, {-5, 0, 0}, false, LEFT},
@@ -165,8 +156,7 @@ TEST_F(Loopback, PanningFollowsTheLeftHandedAxesWithAndWithoutHrtf) {
 }
 
 TEST_F(Loopback, StereoFilesArePlacedAsMonoWhen3D) {
-    const std::string stereo = dir + "/left.wav";
-    writeTone(stereo, 500, RATE, 2, true);
+    const std::string stereo = writeTone("left.wav", 500, RATE, 2, true);
     const uint32_t sample = sampleGetChannel(sampleLoad(stereo, 16, AUDIO_3D | AUDIO_LOOP));
     for (uint32_t ch : {sample, streamCreateFile(stereo, AUDIO_3D | AUDIO_LOOP)}) {
         SCOPED_TRACE(ch == sample ? "sample" : "stream");
@@ -178,7 +168,7 @@ TEST_F(Loopback, StereoFilesArePlacedAsMonoWhen3D) {
     }
 }
 
-TEST_F(Loopback, GainIsMinOverDistanceUpToMaxAnd3DOffIsCentredAndFull) {
+TEST_F(Loopback, GainIsMinOverDistanceUpToMax) {
     const uint32_t ch = placedTone({0, 0, 2}, 2, 10);
     const double atMin = settledLevels().total();
     const std::pair<float, double> gains[] = {{1, 1.0}, {4, 0.5}, {5, 0.4}, {8, 0.25}, {10, 0.2}, {40, 0.2}};
@@ -190,14 +180,6 @@ TEST_F(Loopback, GainIsMinOverDistanceUpToMaxAnd3DOffIsCentredAndFull) {
     ASSERT_TRUE(channelSet3DAttributes(ch, AUDIO_3D_NORMAL, -1, 20));
     apply3D();
     EXPECT_NEAR(settledLevels().total() / atMin, 0.1, 0.01);
-
-    // "3D off" sounds centred and unattenuated wherever the listener stands.
-    ASSERT_TRUE(set3DListener({50, 0, -20}, {1, 0, 0}, TOP));
-    ASSERT_TRUE(channelSet3DAttributes(ch, AUDIO_3D_OFF, -1, -1));
-    apply3D();
-    const Levels off = settledLevels();
-    EXPECT_NEAR(decibels(off.left, off.right), 0.0, 0.1);
-    EXPECT_NEAR(off.total() / atMin, 1.0, 0.02);
 }
 
 TEST_F(Loopback, SlideRunsOnItsOwnAndReachesItsTargetInItsDuration) {
@@ -252,7 +234,7 @@ TEST_F(Loopback, AFirstStartKeepsItsPlaceAndPauseHoldsThePosition) {
 }
 
 TEST_F(Loopback, StreamsLoopWithoutGapAndEndOnlyAtTheirEnd) {
-    const std::string shortOne = shortTone(300);
+    const std::string shortOne = writeTone("short.wav", 300, RATE, 1);
     const uint32_t loop = streamCreateFile(shortOne, AUDIO_LOOP);
     ASSERT_TRUE(channelPlay(loop, true));
     const std::vector<float> pcm = renderFrames(1000);
@@ -299,7 +281,7 @@ TEST_F(Loopback, ASampleHasAtMostSixteenPlaybacksAtOnceAndStopsAreListed) {
         return stops;
     };
     uint32_t since = audioStopsSince(0, stops, complete);
-    const uint32_t s = sampleLoad(shortTone(200), 16, AUDIO_3D);
+    const uint32_t s = sampleLoad(writeTone("short.wav", 200, RATE, 1), 16, AUDIO_3D);
     std::vector<uint32_t> chans;
     for (int i = 0; i < 16; ++i) {
         chans.push_back(sampleGetChannel(s));
@@ -331,8 +313,7 @@ TEST_F(Loopback, ASampleHasAtMostSixteenPlaybacksAtOnceAndStopsAreListed) {
 }
 
 TEST_F(Loopback, RateIsMeasuredAgainstTheFilesOwnRate) {
-    writeTone(dir + "/low.wav", 1000, 22050, 1);
-    const uint32_t ch = sampleGetChannel(sampleLoad(dir + "/low.wav", 16, 0));
+    const uint32_t ch = sampleGetChannel(sampleLoad(writeTone("low.wav", 1000, 22050, 1), 16, 0));
     EXPECT_EQ(attribute(ch, AUDIO_ATTRIB_FREQ), 22050.0f);
     ASSERT_TRUE(channelPlay(ch, true));
     renderFrames(200);
@@ -370,7 +351,7 @@ TEST_F(NullDevice, TheDevicesThreadRunsSlidesAndStreams) {
     if (!std::getenv("ASHEN_EXPECT_NULL_DEVICE")) GTEST_SKIP() << "run by ctest only";
     audioFree();
     ASSERT_TRUE(audioInit());
-    const uint32_t stream = streamCreateFile(shortTone(600), 0);
+    const uint32_t stream = streamCreateFile(writeTone("short.wav", 600, RATE, 1), 0);
     ASSERT_TRUE(channelPlay(stream, true));
     ASSERT_TRUE(channelSlideAttribute(stream, AUDIO_ATTRIB_VOL, 0.0f, 300));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -384,14 +365,15 @@ TEST_F(NullDevice, TheDevicesThreadRunsSlidesAndStreams) {
 
 // Music files are stereo, most effects mono: both play centred at the file's
 // level, or the balance between them changes. Also a mono sample loaded to be
-// placed and started with 3D off.
+// placed and started with 3D off, wherever the listener stands.
 TEST_F(Loopback, CentredMonoSoundsAtTheLevelOfStereoWithAndWithoutHrtf) {
-    writeTone(dir + "/stereo.wav", 1000, RATE, 2);
+    const std::string stereoFile = writeTone("stereo.wav", 1000, RATE, 2);
     for (bool hrtf : {false, true}) {
         SCOPED_TRACE(hrtf ? "HRTF" : "panning");
         audioFree();
         ASSERT_TRUE(audioInitLoopback(hrtf));
         if (hrtf && !audioHrtfEnabled()) GTEST_SKIP() << "no HRTF data set installed";
+        ASSERT_TRUE(set3DListener({50, 0, -20}, {1, 0, 0}, TOP));
         auto levelOf = [](uint32_t ch) {
             EXPECT_TRUE(channelPlay(ch, true));
             apply3D();
@@ -399,7 +381,7 @@ TEST_F(Loopback, CentredMonoSoundsAtTheLevelOfStereoWithAndWithoutHrtf) {
             EXPECT_TRUE(channelStop(ch));
             return l;
         };
-        const Levels stereo = levelOf(sampleGetChannel(sampleLoad(dir + "/stereo.wav", 16, AUDIO_LOOP)));
+        const Levels stereo = levelOf(sampleGetChannel(sampleLoad(stereoFile, 16, AUDIO_LOOP)));
         const uint32_t flat = sampleGetChannel(sampleLoad(tone, 16, AUDIO_LOOP)); // not loaded for 3D: not placed
         EXPECT_FALSE(channelSet3DPosition(flat, {60, 0, 0}));
         EXPECT_FALSE(channelSet3DAttributes(flat, AUDIO_3D_NORMAL, 1, 10));

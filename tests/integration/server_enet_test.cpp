@@ -1,6 +1,7 @@
 // The real AshenServer over ENet on 127.0.0.1: exact bytes, and hostile peers
 // (floods, idle crowds, malformed logins) that leave it serving the others.
 #include "base/sha256.h"
+#include "postgres_cluster.h"
 #include "server_process.h"
 
 #include <enet/enet.h>
@@ -79,6 +80,9 @@ std::string z(const std::string& text) { return text + std::string(1, '\0'); }
 std::string registration(const std::string& pseudo) {
     return "AUTH_REGISTER:" + sha256Hex(pseudo + "@exemple.fr") + ":" + pseudo + ":" + sha256Hex(pseudo) + ":M";
 }
+std::string loginOf(const std::string& pseudo) {
+    return "AUTH_LOGIN:" + sha256Hex(pseudo + "@exemple.fr") + ":" + sha256Hex(pseudo) + ":";
+}
 
 class ServerEnet : public testing::Test {
 protected:
@@ -88,7 +92,7 @@ protected:
     // Registers and logs in; true once in the lobby, where he hears the `others` there stand.
     static bool login(RawPeer& peer, const std::string& pseudo, size_t others = 0) {
         peer.send(registration(pseudo));
-        peer.send("AUTH_LOGIN:" + sha256Hex(pseudo + "@exemple.fr") + ":" + sha256Hex(pseudo) + ":");
+        peer.send(loginOf(pseudo));
         const std::vector<std::string> got = peer.receive(3 + others);
         return got.size() == 3 + others &&
                std::vector<std::string>(got.begin(), got.begin() + 3) ==
@@ -190,5 +194,65 @@ TEST_F(ServerEnet, SigtermEndsTheServerWithinTwoSecondsWhateverIsQueued) {
     for (int i = 0; i < 3000; ++i) junk.sendBytes(z("REQ_PLAYERS"), false);
     junk.sendBytes(z("REQ_PLAYERS"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // hashes under way, more waiting
-    EXPECT_EQ(server.stop(2000), 0);
+    EXPECT_EQ(server.stop(SIGTERM, 2000), 0);
+}
+
+TEST_F(ServerEnet, ServersOnOneDatabaseShareAccountsAndRankingsAndALoginOnOneEndsTheSessionOnAnother) {
+    PostgresCluster& cluster = PostgresCluster::get();
+    if (!cluster.ready()) {
+        if (cluster.absent()) GTEST_SKIP() << cluster.problem();
+        FAIL() << cluster.problem();
+    }
+    const std::string database = cluster.newDatabase(); // "?host=…&user=…", as a host may write it
+    auto one = std::make_unique<ServerProcess>(std::vector<std::string>{"--database", database});
+    ServerProcess two({"--database", database});
+    ASSERT_TRUE(one->port() != 0 && two.port() != 0);
+    const std::vector<std::string> replaced = {z("SAY:Votre compte vient de se connecter depuis un autre poste.")};
+    const std::vector<std::string> loggedIn = {z("AUTH_OK"), z("GOTO_LOBBY")};
+
+    // Made on one, logged in on the other: the first session hears why alone, within 2 s, and ends.
+    RawPeer first(one->port()), second(two.port());
+    ASSERT_TRUE(login(first, "Zoé"));
+    second.send(loginOf("Zoé"));
+    EXPECT_EQ(second.receive(2), loggedIn);
+    EXPECT_EQ(first.receive(1, 2000), replaced);
+    first.receive(SIZE_MAX, 3000);
+    EXPECT_TRUE(first.disconnected());
+
+    // A game played to its end on one server is in the other's rankings.
+    for (const char* step : {"CREATE_TEAM:Solo", "START_GAME", "LEAVE_MAISON"}) second.send(step);
+    RawPeer bob(one->port());
+    ASSERT_TRUE(login(bob, "Bob"));
+    std::string ranking;
+    for (int i = 0; i < 50 && ranking.find("Zoé") == std::string::npos; ++i) {
+        bob.send("REQ_RANKING:ROUND");
+        const std::vector<std::string> got = bob.receive(1);
+        ranking = got.empty() ? "" : got.front();
+    }
+    EXPECT_EQ(ranking.rfind("RANKING:ROUND:1;Zoé;", 0), 0u) << ranking;
+
+    // A server that restarts hears the others and is heard from its first login.
+    EXPECT_EQ(one->stop(), 0);
+    one = std::make_unique<ServerProcess>(std::vector<std::string>{"--database", database});
+    RawPeer third(one->port());
+    third.send(loginOf("Zoé"));
+    EXPECT_EQ(third.receive(2), loggedIn);
+    EXPECT_EQ(second.receive(SIZE_MAX, 3000).back(), replaced.back());
+
+    // Two logins at once on both servers: both servers keep the same one.
+    RawPeer here(one->port()), there(two.port());
+    here.send(loginOf("Zoé"));
+    there.send(loginOf("Zoé"));
+    for (const auto end = Clock::now() + std::chrono::seconds(4);
+         Clock::now() < end && !here.disconnected() && !there.disconnected();) {
+        here.service(5);
+        there.service(5);
+    }
+    std::vector<std::string> toHere = here.poll(), toThere = there.poll();
+    EXPECT_NE(here.disconnected(), there.disconnected()) << "exactly one of the two stays";
+    std::vector<std::string>& lost = here.disconnected() ? toHere : toThere;
+    EXPECT_EQ(lost.back(), replaced.back());
+    lost.pop_back();
+    EXPECT_EQ(toHere, loggedIn);
+    EXPECT_EQ(toThere, loggedIn);
 }

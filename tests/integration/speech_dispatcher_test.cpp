@@ -1,17 +1,22 @@
 // Speech against a real speech-dispatcher of the test's own, on a private
 // socket, with the dummy output module; what the client asked for is read
 // back from the dispatcher's protocol log. Without a dispatcher, or with one
-// that never answers, every text is one line on standard output.
+// that never answers, every text is one line on standard output. A dispatcher
+// that stalls never holds the caller.
 #include "platform/speech.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -126,9 +131,13 @@ protected:
 TEST_F(SpeechDispatcher, SpeaksFrenchEachTextAfterACancelAndKeepsThePlayersVoice) {
     ASSERT_TRUE(start());
     testing::internal::CaptureStdout();
-    platform::speak("Menu principal.");
-    platform::speak("é");
-    platform::speak("Connexion au serveur…");
+    // One at a time: a text said while another is on its way replaces it.
+    const std::pair<std::string, std::string> said[] = {
+        {"Menu principal.", "Menu principal."}, {"é", "CHAR é"}, {"Connexion au serveur…", "Connexion au serveur…"}};
+    for (const auto& [text, logged] : said) {
+        platform::speak(text);
+        received(logged);
+    }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
     std::vector<std::string> commands;
@@ -172,33 +181,152 @@ TEST(SpeechFallback, EachTextIsOneFlushedLine) {
     platform::speak("Menu principal.");
     platform::speak("é");
     platform::speak("Deux\nlignes");
+    platform::closeSpeech(); // delivers what was said before it returns
     const std::string out = testing::internal::GetCapturedStdout();
-    platform::closeSpeech();
     EXPECT_EQ(out, "Menu principal.\né\nDeux lignes\n");
 }
 
-TEST(SpeechFallback, ADispatcherThatNeverAnswersCostsSecondsNotTheGame) {
-    // It accepts the connection (the kernel does, on its behalf) and says nothing.
-    const std::string path = "/tmp/ashen-mute-" + std::to_string(getpid()) + ".sock";
-    unlink(path.c_str());
-    const int listener = unixSocket(path, false);
-    ASSERT_GE(listener, 0);
-    setenv("SPEECHD_ADDRESS", ("unix_socket:" + path).c_str(), 1);
-    setenv("SPEECHD_CMD", "/nonexistent-ashen/speech-dispatcher", 1);
+// A dispatcher of the test's own, one client at a time, that holds its replies
+// until released: all of them (one that accepts and never answers), or all
+// but the opening's (one that stalls on a text). It keeps the texts it is given.
+class HeldDispatcher {
+public:
+    HeldDispatcher(const std::string& path, bool holdOpening) : path_(path), holdOpening_(holdOpening) {
+        unlink(path.c_str());
+        listener_ = unixSocket(path, false);
+        server_ = std::thread([this] {
+            for (int fd; (fd = accept(listener_, nullptr, nullptr)) >= 0;) {
+                serve(fd);
+                std::lock_guard<std::mutex> lock(mutex_);
+                close(std::exchange(client_, -1));
+            }
+        });
+        setenv("SPEECHD_ADDRESS", ("unix_socket:" + path).c_str(), 1);
+        setenv("SPEECHD_CMD", "/nonexistent-ashen/speech-dispatcher", 1);
+    }
+    ~HeldDispatcher() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            released_ = true;
+            changed_.notify_all();
+            if (client_ >= 0) shutdown(client_, SHUT_RDWR);
+        }
+        shutdown(listener_, SHUT_RDWR);
+        server_.join();
+        close(listener_);
+        unlink(path_.c_str());
+    }
 
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    bool released() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return released_;
+    }
+    // True once a client is connected (within 10 s).
+    bool awaitClient() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, 10s, [&] { return client_ >= 0; });
+    }
+    // The texts given so far, once `last` is among them (or after 10 s).
+    std::vector<std::string> texts(const std::string& last) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, 10s, [&] { return std::find(texts_.begin(), texts_.end(), last) != texts_.end(); });
+        return texts_;
+    }
+
+private:
+    // Plain reads, no stdio stream: capturing the output locks every stream.
+    void serve(int fd) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            client_ = fd;
+            changed_.notify_all();
+        }
+        std::string pending, text;
+        bool data = false;
+        char buffer[4096];
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+            pending.append(buffer, static_cast<size_t>(n));
+            for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+                const std::string line = pending.substr(0, pending.find_first_of("\r\n"));
+                if (data && line != ".") {
+                    text += line;
+                    continue;
+                }
+                std::unique_lock<std::mutex> lock(mutex_);
+                if (holdOpening_ || line.rfind("SET SELF ", 0) != 0) changed_.wait(lock, [&] { return released_; });
+                std::string reply = "200 OK\r\n";
+                if (data || line.rfind("CHAR ", 0) == 0) {
+                    texts_.push_back(data ? text : line.substr(5));
+                    changed_.notify_all();
+                    reply = "225-1\r\n225 OK MESSAGE QUEUED\r\n";
+                } else if (line == "SPEAK" || line == "speak") {
+                    reply = "230 OK RECEIVING DATA\r\n";
+                }
+                data = reply[1] == '3';
+                text.clear();
+                lock.unlock();
+                if (write(fd, reply.data(), reply.size()) < 0) return;
+            }
+        }
+    }
+
+    const std::string path_;
+    const bool holdOpening_;
+    int listener_ = -1;
+    int client_ = -1; // the one being served
+    std::thread server_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool released_ = false;
+    std::vector<std::string> texts_;
+};
+
+// Says 20 texts while the dispatcher holds; true when every call returned
+// before the dispatcher was let go. A watchdog lets it go after 20 s, so that
+// calls that wait for it end anyway, and fail.
+bool saidWhileHeld(HeldDispatcher& dispatcher) {
+    std::promise<void> returned;
+    std::thread watchdog([&dispatcher, done = returned.get_future()] {
+        if (done.wait_for(20s) == std::future_status::timeout) dispatcher.release();
+    });
+    for (int i = 0; i < 20; ++i) platform::speak("Texte " + std::to_string(i));
+    const bool held = !dispatcher.released();
+    returned.set_value();
+    watchdog.join();
+    return held;
+}
+
+TEST(SpeechThread, ASilentOrStalledDispatcherCostsTheCallerNothing) {
+    std::string everyText;
+    for (int i = 0; i < 20; ++i) everyText += "Texte " + std::to_string(i) + "\n";
+    {
+        // One that never answers: each text is printed once closeSpeech gives it up.
+        HeldDispatcher silent("/tmp/ashen-mute-" + std::to_string(getpid()) + ".sock", true);
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(saidWhileHeld(silent));
+        EXPECT_TRUE(silent.awaitClient()); // the opening hangs
+        platform::closeSpeech();
+        // Ends the given-up opening's read, which holds its stream's lock: capturing flushes every stream.
+        silent.release();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), everyText);
+    }
+    // One stalled on the first text: once it answers it is given the newest,
+    // and nothing that queued behind.
+    HeldDispatcher stalled("/tmp/ashen-held-" + std::to_string(getpid()) + ".sock", false);
     testing::internal::CaptureStdout();
-    const auto start = std::chrono::steady_clock::now();
-    platform::speak("Bienvenue.");
-    const auto first = std::chrono::steady_clock::now() - start;
-    platform::speak("Menu principal."); // the opening still hangs: this must not wait for it again
-    const auto both = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(saidWhileHeld(stalled));
+    stalled.release();
+    const std::vector<std::string> said = stalled.texts("Texte 19");
     platform::closeSpeech();
-    // Ends the hung opening's read, which holds its stream's lock: capturing flushes every stream.
-    close(listener);
-    unlink(path.c_str());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Bienvenue.\nMenu principal.\n");
-    EXPECT_LT(first, 10s);
-    EXPECT_LT(both - first, 1s);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(said == std::vector<std::string>{"Texte 19"} ||
+                said == (std::vector<std::string>{"Texte 0", "Texte 19"}))
+        << testing::PrintToString(said);
 }
 
 } // namespace

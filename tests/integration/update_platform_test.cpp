@@ -2,6 +2,7 @@
 // against `openssl s_server` on 127.0.0.1, with certificates made here (a test
 // CA, a server certificate for 127.0.0.1 and one for another host name, both
 // signed by it), and the detached start of a program.
+#include "../unit/scratch.h"
 #include "platform/https.h"
 #include "platform/process.h"
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -26,14 +28,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One s_server serving files from `root` (-WWW: no Content-Length, the body
-// ends when the connection closes) on a free port it reports. The shell's
-// first line is its pid, which exec hands to s_server.
+// One s_server serving the working folder's files (-WWW: no Content-Length,
+// the body ends when the connection closes) on a free port it reports. The
+// shell's first line is its pid, which exec hands to s_server.
 class TlsServer {
 public:
-    TlsServer(const fs::path& root, const std::string& name) {
-        const std::string cmd = "cd " + root.string() + " && echo $$ && exec openssl s_server -accept 127.0.0.1:0 -cert " +
-                                name + ".pem -key " + name + ".key -WWW 2>/dev/null";
+    explicit TlsServer(const std::string& name) {
+        const std::string cmd = "echo $$ && exec openssl s_server -accept 127.0.0.1:0 -cert " + name + ".pem -key " +
+                                name + ".key -WWW 2>/dev/null";
         out_ = popen(cmd.c_str(), "r");
         char line[256];
         if (out_ && fgets(line, sizeof line, out_)) pid_ = std::atoi(line);
@@ -53,45 +55,40 @@ private:
     int port_ = 0;
 };
 
+// The certificates and the files served, in a scratch working folder.
 class HttpsGet : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/ashen_https_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        const std::string ec = " -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 2>/dev/null";
-        const std::string cd = "cd " + root_.string() + " && openssl req -x509";
-        const std::string signedByCa = " -CA ca.pem -CAkey ca.key";
-        ASSERT_EQ(std::system((cd + " -keyout ca.key -out ca.pem -subj /CN=AshenTestCA" + ec).c_str()), 0);
-        ASSERT_EQ(std::system((cd + " -keyout local.key -out local.pem -subj /CN=127.0.0.1"
-                               " -addext subjectAltName=IP:127.0.0.1" + signedByCa + ec).c_str()), 0);
-        ASSERT_EQ(std::system((cd + " -keyout other.key -out other.pem -subj /CN=elsewhere.example"
-                               " -addext subjectAltName=DNS:elsewhere.example" + signedByCa + ec).c_str()), 0);
-        fs::create_directories(root_ / "updates");
-        std::ofstream(root_ / "updates/update.json") << R"({"version":"1.10.2"})";
-        std::ofstream(root_ / "updates/limit.json") << std::string(64 * 1024, 'a');
-        std::ofstream(root_ / "updates/big.json") << std::string(64 * 1024 + 1, 'a');
+        folder_.emplace();
+        const std::string req = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2";
+        const std::string signedByCa = " -CA ca.pem -CAkey ca.key 2>/dev/null";
+        ASSERT_EQ(std::system((req + " -keyout ca.key -out ca.pem -subj /CN=AshenTestCA 2>/dev/null").c_str()), 0);
+        ASSERT_EQ(std::system((req + " -keyout local.key -out local.pem -subj /CN=127.0.0.1"
+                                     " -addext subjectAltName=IP:127.0.0.1" + signedByCa).c_str()), 0);
+        ASSERT_EQ(std::system((req + " -keyout other.key -out other.pem -subj /CN=elsewhere.example"
+                                     " -addext subjectAltName=DNS:elsewhere.example" + signedByCa).c_str()), 0);
+        fs::create_directories("updates");
+        std::ofstream("updates/update.json") << R"({"version":"1.10.2"})";
+        std::ofstream("updates/limit.json") << std::string(64 * 1024, 'a');
+        std::ofstream("updates/big.json") << std::string(64 * 1024 + 1, 'a');
     }
-    static void TearDownTestSuite() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
+    static void TearDownTestSuite() { folder_.reset(); }
 
     static platform::HttpsRequest request(int port, const std::string& file, bool trustTestCa = true) {
         platform::HttpsRequest r;
         r.url = "https://127.0.0.1:" + std::to_string(port) + "/updates/" + file;
         r.userAgent = "AshenRefugeCheck";
-        if (trustTestCa) r.caFile = (root_ / "ca.pem").string();
+        if (trustTestCa) r.caFile = "ca.pem";
         return r;
     }
 
-    inline static fs::path root_;
+    inline static std::optional<ScratchFolder> folder_;
 };
 
 } // namespace
 
 TEST_F(HttpsGet, ReadsTheWholeBodyUpToTheLimitFromATrustedServerOnly) {
-    TlsServer local(root_, "local"), other(root_, "other");
+    TlsServer local("local"), other("other");
     ASSERT_GT(local.port(), 0);
     ASSERT_GT(other.port(), 0);
     std::string body = "stale";
@@ -132,11 +129,7 @@ TEST_F(HttpsGet, SilentServerFailsWithinTheBound) {
 }
 
 TEST(StartDetached, ProgramRunsInItsOwnSessionWithNullStreams) {
-    char pattern[] = "/tmp/ashen_spawn_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path folder = pattern;
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder);
+    ScratchFolder folder; // the updater's working folder too
     // Session id (field 6 of stat), then where the three standard streams lead.
     // The expansions run before echo's own redirection, so they see the
     // script's streams as it was started.
@@ -147,15 +140,11 @@ TEST(StartDetached, ProgramRunsInItsOwnSessionWithNullStreams) {
     fs::permissions("Updater", fs::perms::owner_all);
     EXPECT_FALSE(platform::startDetached("./Missing"));
     ASSERT_TRUE(platform::startDetached("./Updater"));
-    fs::current_path(previous);
-    for (int i = 0; i < 500 && !fs::exists(folder / "report"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(folder / "report");
+    for (int i = 0; i < 500 && !fs::exists("report"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in("report");
     std::string pid, sid, in0, out1, err2;
     in >> pid >> sid >> in0 >> out1 >> err2;
     EXPECT_EQ(sid, pid) << "the updater leads a session of its own";
     EXPECT_NE(sid, std::to_string(getsid(0)));
     EXPECT_EQ(in0 + " " + out1 + " " + err2, "/dev/null /dev/null /dev/null");
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 }

@@ -107,6 +107,25 @@ TEST_F(X11Input, AccentedCharacterArrivesWhole) {
     EXPECT_EQ(collectChars(2), (std::vector<std::string>{"é", "à"}));
 }
 
+// The main loop's wait between frames: a typed character ends it at once, and
+// a tap gathered during it still reads down in the frame after it, once.
+TEST_F(X11Input, TheFrameWaitEndsForATypedCharacterAndKeepsATapForTheNextFrame) {
+    platform::WindowEvent e;
+    while (platform::waitBetweenFrames(0))
+        while (platform::pollWindowEvent(e)) {
+        }
+    xdo("keydown KP_Up keyup KP_Up");
+    ASSERT_EQ(std::system("xdotool sleep 0.2 type z &"), 0);
+    // Ten minutes from its deadline: only the character can end this wait.
+    EXPECT_TRUE(platform::waitBetweenFrames(600000));
+    ASSERT_TRUE(platform::pollWindowEvent(e));
+    EXPECT_EQ(e.text, "z");
+    EXPECT_FALSE(platform::waitBetweenFrames(0)) << "nothing else waits: the next frame starts";
+    EXPECT_TRUE(platform::isKeyDown(VK_UP)) << "the tap came before the character and is not lost";
+    EXPECT_FALSE(platform::waitBetweenFrames(0));
+    EXPECT_FALSE(platform::isKeyDown(VK_UP));
+}
+
 // A tap shorter than a frame is seen; with NumLock on the keypad types digits, not arrows.
 TEST_F(X11Input, KeypadTapBetweenFramesAndNumLock) {
     platform::pumpWindowEvents();

@@ -8,6 +8,8 @@
 #include "audio/volume.h"
 #include "core/save_file.h"
 #include "fake_audio.h"
+#include "fake_https.h"
+#include "fake_layout.h"
 #include "fake_platform.h"
 #include "fake_process.h"
 #include "platform/keyboard.h"
@@ -22,11 +24,14 @@
 inline const std::string SOUNDS = "/opt/ashen/";
 constexpr uint32_t INTRO_MUSIC_MS = 6000;
 
-// Every double and module as a new run finds them; every sound file but
-// `missing` exists, samples `sampleMs` long, streams `streamMs`, the intro 6 s.
+// Every double and module as a new run finds them (no network, no layout);
+// every sound file but `missing` exists, samples `sampleMs` long, streams
+// `streamMs`, the intro 6 s.
 inline void freshClient(uint32_t sampleMs = 1000, uint32_t streamMs = 4000, const std::set<std::string>& missing = {}) {
     fake::reset();
     fake::audio::reset();
+    fake::https::reset();
+    fake::clearLayout();
     fake::process::reset();
     resetClientForTests();
     for (const SoundDef& d : soundTable())
@@ -79,8 +84,17 @@ inline size_t count(const std::string& text) {
     return static_cast<size_t>(std::count(s.begin(), s.end(), text));
 }
 
+// A fresh client in a scratch working folder of its own.
+class FreshClient : public TempFolder {
+protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        freshClient();
+    }
+};
+
 // The whole client run by runClient, scripted on the fake clock.
-class ClientTest : public TempFolder {
+class ClientTest : public FreshClient {
 protected:
     void SetUp() override {
         TempFolder::SetUp();

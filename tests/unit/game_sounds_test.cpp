@@ -9,19 +9,15 @@
 
 using fake::audio::playback;
 
-TEST(WeaponSounds, NamesAreCleanedOnlyWhereTheServerMayStray) {
+// The server's plain names (SWITCH_OK, BOX_PICKUP_OK) are incoming_test's.
+TEST(WeaponSounds, NamesAreCleanedWhereTheServerMayStray) {
     startAudio();
     EXPECT_EQ(heard([] { playWeaponEquip(" ak47\r\n"); }), " [equip_AK47]");
     EXPECT_EQ(heard([] { playWeaponEquip("couteau"); }), " [equip_Couteau]");
-    EXPECT_EQ(heard([] { playWeaponEquip("fusilapompe"); }), "") << "only equip_FusilAPompe exists";
     EXPECT_EQ(heard([] { playWeaponEquip("\tM\x01" "16\v"); }), " [equip_M16]");
     EXPECT_EQ(heard([] { playWeaponEquip(""); }), "");
     EXPECT_EQ(heard([] { playBoxPickup("M16\r\n", 4, 5); }), " [pickup_M16@4,5]");
     EXPECT_EQ(heard([] { playBoxPickup(" \tAK47 \t", 4, 5); }), " [pickup_AK47@4,5]");
-    EXPECT_EQ(heard([] { playBoxPickup("Couteau", 4, 5); }), "") << "no pick-up sound for the knife";
-    EXPECT_EQ(heard([] { playDryFire("Revolver"); }), " [empty_Revolver]");
-    EXPECT_EQ(heard([] { playDryFire(" Revolver"); }), "");
-    EXPECT_EQ(heard([] { playBoxTeleport(9, 9); }), " [box_teleport]");
 }
 
 TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
@@ -52,7 +48,6 @@ TEST(WeaponSounds, BoxLoopSoundsTenTilesOnAndIsRefreshedOnceASecond) {
     fake::advance(2000);
     updateMysteryBoxAudio();
     EXPECT_EQ(placements(), atStop) << "no refresh once the weapon is gone";
-    EXPECT_EQ(curBoxX * 100 + curBoxY, 2015) << "the place is kept";
 
     playBoxWeaponSpawn("AK47", 1, 1);
     cleanupWeaponsAudio();

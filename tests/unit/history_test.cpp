@@ -1,21 +1,11 @@
 // The message history as the player hears it through the history keys.
-#include "app/app.h"
+#include "client_test_support.h"
 #include "core/speech.h"
-#include "fake_platform.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-class History : public testing::Test {
-protected:
-    void SetUp() override {
-        fake::reset();
-        resetClientForTests();
-    }
-};
+using History = FreshClient;
 
 } // namespace
 

@@ -111,19 +111,25 @@ TEST_F(Dispatch, LobbyWalkingKeys) {
     fake::setKey(VK_SHIFT, true);
     for (int i = 0; i < 50; ++i, fake::advance(10)) updateInputs(); // 2000 to 2490: running
     fake::releaseAllKeys();
+    // Off the entrance Return opens nothing; C says where he stands; F2 pings.
+    passWith({VK_RETURN}, 300);
+    passWith({'C'}, 201);
+    EXPECT_EQ(fake::spoken(), std::vector<std::string>{"3, 4"});
+    passWith({VK_F1 + 1}, 201);
+    std::vector<std::string> sent(6, "MOVE:Z"); // 1000, 1410, 1820; then with Shift 2030, 2240, 2450
+    sent.push_back("PING:" + std::to_string(fake::now()));
 
     localPlayer = TilePosition{0, 0};
     passWith({VK_RETURN}, 300);
     EXPECT_EQ(fake::lastSpoken(), "Menu de groupe : Créer une équipe");
-    // 1000, 1410, 1820; then with Shift 2030, 2240, 2450.
-    EXPECT_EQ(server.messages(6), std::vector<std::string>(6, "MOVE:Z"));
+    EXPECT_EQ(server.messages(7), sent);
 
     // In the menu each held key acts, Escape goes back instead of asking to leave, the arrows move no one.
     passWith({VK_ESCAPE, VK_DOWN}, 201);
     EXPECT_FALSE(isConfirmingExit);
     EXPECT_EQ(fake::spoken().back(), "Fermé");
     EXPECT_EQ(fake::spoken()[fake::spoken().size() - 2], "Rejoindre une équipe");
-    EXPECT_EQ(server.messages().size(), 6u);
+    EXPECT_EQ(server.messages().size(), 7u);
 }
 
 TEST_F(Dispatch, LobbyMenuLeftOpenIsStillOpenOnReturn) {

@@ -1,12 +1,8 @@
 // save.dat: what is written, what loads back, the migration of the older
 // files, and what survives a failed write.
-#include "app/app.h"
-#include "audio/volume.h"
 #include "base/sha256.h"
-#include "core/save_file.h"
-#include "temp_folder.h"
+#include "client_test_support.h"
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
@@ -18,23 +14,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SaveFile : public TempFolder {
-protected:
-    void SetUp() override {
-        TempFolder::SetUp();
-        resetClientForTests();
-    }
-    // The contents of the save.dat.old-<seconds> files, oldest name first.
-    static std::vector<std::string> setAside() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator("."))
-            if (entry.path().filename().string().rfind("save.dat.old-", 0) == 0) names.push_back(entry.path().string());
-        std::sort(names.begin(), names.end());
-        std::vector<std::string> contents;
-        for (const auto& name : names) contents.push_back(fs::is_directory(name) ? "(folder)" : readFile(name));
-        return contents;
-    }
-};
+using SaveFile = FreshClient;
+
+// The contents of the save.dat.old-<seconds> files, oldest name first.
+std::vector<std::string> setAside() {
+    std::vector<std::string> contents;
+    for (const std::string& name : filesStartingWith("save.dat.old-")) contents.push_back(readFile(name));
+    return contents;
+}
 
 const std::string kHash = sha256Hex("secret");
 
@@ -51,7 +38,12 @@ std::string load(bool migrate = false) {
     return out.str();
 }
 
-const std::string kUntouched = "refused";
+// ensureSaveLoaded, as load gives it, in a folder holding only these files.
+std::string migrate(const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
+    for (const auto& [name, content] : files) writeFile(name, content);
+    return load(true);
+}
 
 } // namespace
 
@@ -75,7 +67,7 @@ TEST_F(SaveFile, OnlyTheHeaderAndVersionCanRefuseAFile) {
     for (const char* rejected :
          {"AR_SAVE_V2", "AR_SAVE_V0", "AR_SAVE_V", "AR_SAVE_Vx1", "AR_SAVE_X1", "ar_save_v1", ""}) {
         writeFile("save.dat", rejected + body);
-        EXPECT_EQ(load(), kUntouched) << rejected;
+        EXPECT_EQ(load(), "refused") << rejected;
         EXPECT_FALSE(hasIdentity()) << rejected;
     }
     for (const char* accepted : {"AR_SAVE_V1", "AR_SAVE_V1abc", "AR_SAVE_V 1", "AR_SAVE_V1\r"}) {
@@ -98,9 +90,8 @@ TEST_F(SaveFile, OnlyTheHeaderAndVersionCanRefuseAFile) {
 
 TEST_F(SaveFile, LegacyFilesAreMigratedAndNeverChanged) {
     const std::string legacy = "Alice\r\n \t Alice@Example.FR \t\r\n" + kHash + "\r\n\r\n";
-    writeFile("identity.dat", legacy);
     const std::string migrated = "Alice|" + sha256Hex("alice@example.fr") + "|" + kHash + "|M|1|";
-    EXPECT_EQ(load(true), migrated);
+    EXPECT_EQ(migrate({{"identity.dat", legacy}}), migrated);
     EXPECT_EQ(load(), migrated) << "save.dat was written";
     EXPECT_EQ(readFile("identity.dat"), legacy);
     // Once save.dat is valid the legacy file is ignored.
@@ -108,49 +99,31 @@ TEST_F(SaveFile, LegacyFilesAreMigratedAndNeverChanged) {
     EXPECT_EQ(loadIdentity().username, "Alice");
 
     // A value of exactly 64 characters is taken as a hash already, even with an "@".
-    for (const std::string& kept : {std::string(58, 'x') + "@ab.fr", kHash, std::string("NoAtSign")}) {
-        fs::remove("save.dat");
-        writeFile("identity.dat", "Bob\n" + kept + "\n\nF\n");
-        EXPECT_EQ(load(true), "Bob|" + kept + "||F|1|");
-    }
+    for (const std::string& kept : {std::string(58, 'x') + "@ab.fr", kHash, std::string("NoAtSign")})
+        EXPECT_EQ(migrate({{"identity.dat", "Bob\n" + kept + "\n\nF\n"}}), "Bob|" + kept + "||F|1|");
 
-    // Without both a name and an e-mail it does not count on its own...
-    fs::remove("save.dat");
-    writeFile("identity.dat", "Bob\n");
-    EXPECT_EQ(load(true), kUntouched);
-    EXPECT_FALSE(fs::exists("save.dat"));
-    EXPECT_FALSE(hasIdentity());
-    // ...but is carried along when another legacy file counts.
-    writeFile("menu_music.dat", "2");
-    EXPECT_EQ(load(true), "Bob|||M|2|");
-    fs::remove("identity.dat");
+    // Without both a name and an e-mail it does not count on its own, but is
+    // carried along when another legacy file counts.
+    EXPECT_EQ(migrate({{"identity.dat", "Bob\n"}}), "refused");
+    EXPECT_FALSE(fs::exists("save.dat") || hasIdentity());
+    EXPECT_EQ(migrate({{"identity.dat", "Bob\n"}, {"menu_music.dat", "2"}}), "Bob|||M|2|");
 
     const std::pair<const char*, int> music[] = {{"9", 6}, {"0", 1}, {"-3", 1}, {"musique", 1}, {"", 1}, {"  4\n", 4}};
     for (const auto& [content, expected] : music) {
-        fs::remove("save.dat");
-        writeFile("menu_music.dat", content);
-        EXPECT_EQ(load(true), "|||M|" + std::to_string(expected) + "|") << content;
+        EXPECT_EQ(migrate({{"menu_music.dat", content}}), "|||M|" + std::to_string(expected) + "|") << content;
         EXPECT_EQ(readFile("menu_music.dat"), content);
     }
-    fs::remove("menu_music.dat");
-
+    // Levels up to the first word that is no number; not a single one: not found.
     const std::string volumes = "0.5 0.25\n0.75\tx 0.1\n";
-    fs::remove("save.dat");
-    writeFile("volumes.dat", volumes);
-    EXPECT_EQ(load(true), "|||M|1|0.5 0.25 0.75");
+    EXPECT_EQ(migrate({{"volumes.dat", volumes}}), "|||M|1|0.5 0.25 0.75");
     EXPECT_EQ(readFile("volumes.dat"), volumes);
-    // Not a single number: not found.
-    fs::remove("save.dat");
-    writeFile("volumes.dat", "fort\n");
-    EXPECT_EQ(load(true), kUntouched);
+    EXPECT_EQ(migrate({{"volumes.dat", "fort\n"}}), "refused");
     EXPECT_FALSE(fs::exists("save.dat"));
 
     // An unusable save.dat is rebuilt from all three.
-    writeFile("identity.dat", "Alice\n" + kHash + "\n\nF\n");
-    writeFile("menu_music.dat", "5");
-    writeFile("volumes.dat", "0.5 0.5");
-    writeFile("save.dat", "AR_SAVE_V2\nSomeone\n");
-    EXPECT_EQ(load(true), "Alice|" + kHash + "||F|5|0.5 0.5");
+    EXPECT_EQ(migrate({{"identity.dat", "Alice\n" + kHash + "\n\nF\n"}, {"menu_music.dat", "5"},
+                       {"volumes.dat", "0.5 0.5"}, {"save.dat", "AR_SAVE_V2\nSomeone\n"}}),
+              "Alice|" + kHash + "||F|5|0.5 0.5");
     EXPECT_EQ(load(), "Alice|" + kHash + "||F|5|0.5 0.5");
     EXPECT_EQ(setAside(), std::vector<std::string>{"AR_SAVE_V2\nSomeone\n"});
 }

@@ -5,43 +5,27 @@
 using fake::audio::callsTo;
 using fake::audio::playback;
 
-TEST(SoundRegistry, FilesAreFoundBesideTheExecutable) {
-    for (const auto& [exe, dir] : {std::pair{"/home/joueur/jeu/AshenRefuge", "/home/joueur/jeu"},
-                                   {"C:\\Jeux\\AshenRefuge.exe", "C:\\Jeux"}, {"AshenRefuge", "."}}) {
-        fake::process::setExecutablePath(exe);
-        EXPECT_EQ(getBaseDir(), dir) << exe;
-    }
-    g_baseDir = "/opt/ashen";
-    EXPECT_EQ(makePath(nullptr), "");
-    // Absolute names are kept; one letter, or a digit, before a colon is no drive.
-    for (const char* absolute : {"C:\\x.wav", "\\\\serveur\\x.wav", "/tmp/x.wav"}) EXPECT_EQ(makePath(absolute), absolute);
-    for (const std::string relative : {"C", "1:x", "Sounds/Map/x.wav"})
-        EXPECT_EQ(makePath(relative.c_str()), "/opt/ashen/" + relative);
-
-    // Start-up takes the folder afresh.
-    fake::process::setExecutablePath("/srv/ar/bin/AshenRefuge");
+// Every other test finds the files beside the double's /opt/ashen/AshenRefuge.
+TEST(SoundRegistry, AnExecutableOfUnknownPathLooksInTheWorkingFolder) {
+    freshClient();
+    fake::process::setExecutablePath("");
     initAudio();
-    EXPECT_EQ(g_baseDir, "/srv/ar/bin");
+    EXPECT_EQ(g_baseDir, ".");
 }
 
 TEST(SoundRegistry, LoadsTheWholeTableOnce) {
     startAudio();
     std::vector<std::string> loaded;
-    for (const auto& c : fake::audio::calls()) {
+    for (const auto& c : fake::audio::calls())
         if (c.fn == "sampleLoad" || c.fn == "streamCreateFile") loaded.push_back(c.path);
-        EXPECT_TRUE(c.fn != "sampleLoad" || c.maxPlaybacks == SAMPLE_MAX_PLAYBACKS);
-    }
     ASSERT_EQ(loaded.size(), soundTable().size());
     EXPECT_EQ(g_assets.size(), soundTable().size()); // no name twice
     // Each is there; streams answer with their handle, samples never do.
     for (const SoundDef& d : soundTable())
         EXPECT_TRUE(hasSound(d.name) && (getSoundHandle(d.name) != 0) == (d.type == SOUND_STREAM)) << d.name;
     EXPECT_EQ(getSoundHandle("pas_de_son"), 0u);
-    const uint32_t lobby = getSoundHandle("music_lobby");
-    EXPECT_EQ(playback(lobby)->path, SOUNDS + "Sounds/Music/map_attente_1.wav");
-    EXPECT_EQ(playback(lobby)->flags, platform::AUDIO_LOOP);
-    EXPECT_EQ(playback(getSoundHandle("music_intro"))->flags, 0u);
-    EXPECT_EQ(playback(getSoundHandle("box_loop"))->flags, platform::AUDIO_LOOP | platform::AUDIO_3D);
+    // The intro must end, the box loop be placed: client_scenario_test, playback_test.
+    EXPECT_EQ(playback(getSoundHandle("music_lobby"))->flags, platform::AUDIO_LOOP);
 }
 
 TEST(SoundRegistry, AMissingFileIsSkippedSilently) {

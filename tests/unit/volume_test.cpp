@@ -1,23 +1,10 @@
 // Volume channels and the menu music choice as the player hears and keeps them.
-#include "app/app.h"
-#include "audio/volume.h"
-#include "fake_platform.h"
-#include "core/save_file.h"
-#include "temp_folder.h"
-
+#include "client_test_support.h"
 
 namespace {
 
 using V = std::vector<float>;
-
-class Volume : public TempFolder {
-protected:
-    void SetUp() override {
-        TempFolder::SetUp();
-        resetClientForTests();
-        fake::reset();
-    }
-};
+using Volume = FreshClient;
 
 // The eight levels in channel order.
 V levels() {

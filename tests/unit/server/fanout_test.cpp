@@ -1,8 +1,8 @@
 // Who hears whose steps in the lobby: a crowd walking at random against a
 // count of who stands nearer, a walk past a crowd by ear, and the rule's
 // place among the messages that reach everyone.
-#include "server/accounts.h"
 #include "server/fanout.h"
+#include "server/storage.h"
 #include "server_test_support.h"
 
 #include <sodium.h>
@@ -150,7 +150,8 @@ TEST_F(ServerTest, StepsReachTheNearestOnlyWhileJoinsLeavesAndChatReachEveryone)
     ASSERT_EQ(crypto_pwhash_str(stored, passOf("foule").data(), passOf("foule").size(), crypto_pwhash_OPSLIMIT_MIN,
                                 crypto_pwhash_MEMLIMIT_MIN), 0);
     const auto login = [&](const std::string& pseudo) {
-        EXPECT_EQ(accountsCreate(emailOf(pseudo), pseudo, stored, "M"), RegisterResult::OK);
+        std::string error;
+        EXPECT_EQ(storageCreateAccount(emailOf(pseudo), pseudo, stored, "M", error), RegisterResult::OK);
         const uint32_t peer = connect();
         send(peer, "AUTH_LOGIN:" + emailOf(pseudo) + ":" + passOf("foule") + ":");
         return peer;

@@ -1,7 +1,9 @@
 // The lobby map, its information requests, the rankings and hostile input.
 #include "server_test_support.h"
 
-#include "server/accounts.h"
+#include "server/storage.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -40,27 +42,36 @@ TEST_F(ServerTest, InformationRequestsAreAnsweredInFrench) {
                                    "UPTIME:Serveur en ligne depuis 1 jour, 1 heure, 1 minute et 1 seconde."}));
 }
 
-TEST_F(ServerTest, RankingsListTheTenBestOfTheStatisticsTable) {
+TEST_F(ServerTest, RankingsNumberTheTenBestAndSaySoWhenTheyCannotBeRead) {
     const uint32_t alice = player("Alice");
     send(alice, "REQ_RANKING:POINTS");
     EXPECT_EQ(heard(alice), Texts{"RANKING:POINTS:"});
     // Twelve players' games, straight into the table as a finished game writes them.
+    std::vector<GameRecord> games;
+    std::string error;
     for (int i = 0; i < 12; ++i) {
         const std::string pseudo = "Joueur" + std::to_string(i);
-        ASSERT_EQ(accountsCreate(emailOf(pseudo), pseudo, "$argon2id$stand-in", "M"), RegisterResult::OK);
-        accountsRecordGame(pseudo, 100 * i, i, 12 - i);
+        ASSERT_EQ(storageCreateAccount(emailOf(pseudo), pseudo, "$argon2id$stand-in", "M", error), RegisterResult::OK);
+        games.push_back({pseudo, 100 * i, i, 12 - i});
     }
-    accountsRecordGame("joueur1", 50, 20, 1); // a worse game keeps the best, adds the kills
+    ASSERT_EQ(storageRecordGames(games, error), games.size());
     send(alice, "REQ_RANKING:POINTS");
     send(alice, "REQ_RANKING:KILLS");
-    send(alice, "REQ_RANKING:ROUND");
     send(alice, "REQ_RANKING:AUTRE");
     const Texts got = heard(alice);
-    ASSERT_EQ(got.size(), 3u);
+    ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0], "RANKING:POINTS:1;Joueur11;1100|2;Joueur10;1000|3;Joueur9;900|4;Joueur8;800|5;Joueur7;700|"
                       "6;Joueur6;600|7;Joueur5;500|8;Joueur4;400|9;Joueur3;300|10;Joueur2;200");
-    EXPECT_EQ(got[1].rfind("RANKING:KILLS:1;Joueur1;21|2;Joueur11;11|3;Joueur10;10|", 0), 0u) << got[1];
-    EXPECT_EQ(got[2].rfind("RANKING:ROUND:1;Joueur0;12|2;Joueur1;11|3;Joueur2;10|", 0), 0u) << got[2];
+    EXPECT_EQ(got[1].rfind("RANKING:KILLS:1;Joueur11;11|2;Joueur10;10|", 0), 0u) << got[1];
+
+    sqlite3* db = nullptr;
+    sqlite3_open("data/accounts.sqlite", &db);
+    sqlite3_exec(db, "DROP TABLE stats", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    send(alice, "REQ_RANKING:ROUND");
+    send(alice, "PING:1");
+    EXPECT_EQ(heard(alice), (Texts{"SAY:Classement indisponible, réessayez plus tard.", "PONG:1"}));
+    EXPECT_NE(logged.back().find("classement illisible : no such table: stats"), std::string::npos) << logged.back();
 }
 
 TEST_F(ServerTest, HostileInputIsIgnoredAndFloodsAreThrottledBeforeTheyAreCutOff) {

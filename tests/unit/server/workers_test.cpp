@@ -1,5 +1,6 @@
 // The worker pool on real threads: each key's jobs one at a time and applied
-// in order, a bounded queue, and a stop that a stuck job cannot hold.
+// in order, a bounded queue, slow jobs that leave threads to the quick ones,
+// and a stop that a stuck job cannot hold.
 #include "server/server.h"
 #include "server/workers.h"
 
@@ -11,7 +12,7 @@
 #include <thread>
 
 TEST(Workers, KeepEachKeysOrderBoundTheirQueueAndNeverHoldTheStop) {
-    workersStart(3, 8);
+    workersStart({3, 3, 8, 8});
     std::atomic<int> inKey[2] = {0, 0};
     std::atomic<bool> overlapped{false};
     std::vector<int> applied[2];
@@ -44,4 +45,25 @@ TEST(Workers, KeepEachKeysOrderBoundTheirQueueAndNeverHoldTheStop) {
     workersStop(20);
     release->set_value();
     EXPECT_FALSE(ranLate);
+}
+
+TEST(Workers, SlowJobsKeepToTheirThreadsAndTheirShareOfTheQueue) {
+    workersStart({2, 1, 8, 2});
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> secondStarted{false};
+    ASSERT_TRUE(workersSubmit(1, [released] { released.wait(); }, [](uint64_t, Outbox&) {}, true));
+    ASSERT_TRUE(workersSubmit(2, [&] { secondStarted = true; }, [](uint64_t, Outbox&) {}, true));
+    EXPECT_FALSE(workersSubmit(3, [] {}, [](uint64_t, Outbox&) {}, true)) << "two slow jobs may wait";
+    bool quickDone = false;
+    ASSERT_TRUE(workersSubmit(4, [] {}, [&](uint64_t, Outbox&) { quickDone = true; }));
+    Outbox out;
+    while (!quickDone)
+        for (JobApply& apply : workersCollect()) apply(0, out);
+    EXPECT_FALSE(secondStarted) << "the second hash waits for the first; the quick job did not";
+    release.set_value();
+    while (workersPending() > 0)
+        for (JobApply& apply : workersCollect()) apply(0, out);
+    EXPECT_TRUE(secondStarted);
+    workersStop(1000);
 }
