@@ -8,24 +8,18 @@
 //
 // With "--register-limit 100000" every registration of the flood is hashed.
 #include "base/sha256.h"
+#include "bench_server.h"
 
 #include <enet/enet.h>
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -37,62 +31,6 @@ constexpr int FLOOD_SECONDS = 20;
 constexpr int FLOOD_PER_SECOND = 50;
 constexpr int PING_EVERY_MS = 100;
 constexpr int ANSWER_GRACE_MS = 5000;
-
-double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
-
-struct Server {
-    pid_t pid = -1;
-    uint16_t port = 0;
-    std::string folder;
-};
-
-// Started on a free port with a data folder of its own; its log, kept there, names the port first.
-Server startServer(const std::string& exe, const std::vector<std::string>& options) {
-    Server s;
-    char folder[] = "/tmp/ashen_flood_bench_XXXXXX";
-    if (mkdtemp(folder) == nullptr) return s;
-    s.folder = folder;
-    const std::string log = s.folder + "/server.log", data = s.folder + "/data";
-    std::fflush(stdout); // the child's copy of what is buffered must not be printed twice
-    s.pid = fork();
-    if (s.pid == 0) {
-        if (!std::freopen(log.c_str(), "w", stdout)) _exit(127);
-        std::vector<std::string> args = {exe, "--port", "0", "--data", data};
-        args.insert(args.end(), options.begin(), options.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    const std::string mark = "écoute sur le port ";
-    for (const auto start = Clock::now(); s.port == 0 && msSince(start) < 10000;) {
-        std::ifstream in(log);
-        for (std::string line; std::getline(in, line);)
-            if (const size_t at = line.find(mark); at != std::string::npos && !in.eof())
-                s.port = static_cast<uint16_t>(std::atoi(line.c_str() + at + mark.size()));
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return s;
-}
-
-// Milliseconds from SIGTERM to the end, or -1 after 10 s (then killed).
-double stopServer(Server& s) {
-    const auto start = Clock::now();
-    kill(s.pid, SIGTERM);
-    int status = 0;
-    while (waitpid(s.pid, &status, WNOHANG) == 0) {
-        if (msSince(start) > 10000) {
-            kill(s.pid, SIGKILL);
-            waitpid(s.pid, &status, 0);
-            std::filesystem::remove_all(s.folder);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    std::filesystem::remove_all(s.folder);
-    return msSince(start);
-}
 
 // One client: its own host and peer, the texts it received.
 struct Client {
@@ -131,7 +69,7 @@ void serviceFor(std::vector<Client*> clients, double ms) {
     do {
         for (Client* c : clients) c->service();
         std::this_thread::sleep_for(std::chrono::microseconds(200));
-    } while (msSince(start) < ms);
+    } while (benchMsSince(start) < ms);
 }
 
 std::string registration(const std::string& pseudo) {
@@ -159,7 +97,7 @@ Pings pingFor(Client& player, std::vector<Client*> others, int seconds, const st
         }
         if (each20ms) each20ms(tick);
         const double next = 20.0 * (tick + 1);
-        while (msSince(start) < next) serviceFor(all, 0);
+        while (benchMsSince(start) < next) serviceFor(all, 0);
     }
     for (const auto until = Clock::now() + std::chrono::milliseconds(ANSWER_GRACE_MS);
          Clock::now() < until && player.received.size() < sent.size();)
@@ -192,7 +130,7 @@ int main(int argc, char** argv) {
     std::printf("round trip of a player pinging every %d ms; flood: AUTH_REGISTER at %d/s for %d s from one connection\n",
                 PING_EVERY_MS, FLOOD_PER_SECOND, FLOOD_SECONDS);
     for (int run = 1; run <= RUNS; ++run) {
-        Server server = startServer(exe, options);
+        BenchServer server = startBenchServer(exe, options);
         if (server.port == 0) {
             std::fprintf(stderr, "%s did not start\n", exe.c_str());
             return 1;
@@ -217,7 +155,7 @@ int main(int argc, char** argv) {
         }
         std::printf("  flood: %d sent, %zu accepted, %zu refused, %zu unanswered\n", flood, accepted, refused,
                     flood - accepted - refused);
-        const double stopMs = stopServer(server);
+        const double stopMs = stopBenchServer(server);
         if (stopMs < 0) std::printf("  SIGTERM: still running after 10 s, killed\n");
         else std::printf("  SIGTERM: ended in %.0f ms\n", stopMs);
     }

@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <ctime>
+#include <deque>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -19,6 +23,11 @@ constexpr uint64_t PASS_BUDGET_MS = 5;
 // Without traffic the loop wakes this often: the games' tick.
 constexpr int IDLE_WAIT_MS = 10;
 constexpr uint64_t STATUS_EVERY_MS = 60000;
+// How often the server hears what waits for each peer.
+constexpr uint64_t BACKLOG_EVERY_MS = 100;
+// At most this much is handed to ENet for a peer at once.
+constexpr size_t HANDOFF_BYTES = 16 * 1024;
+constexpr int SOCKET_RECEIVE_BUFFER = 4 * 1024 * 1024;
 
 struct Port {
     ENetHost* host = nullptr;
@@ -26,9 +35,24 @@ struct Port {
     uint64_t readAt = 0; // when ENet last read datagrams from the socket
 };
 
+// A peer's messages wait here until ENet sent all it was given before, so
+// ENet's queue for a peer that cannot keep up stays short (ENet walks it
+// whole at every send) and what waits can still be dropped: a reliable
+// message handed to ENet has its sequence number, and one missing would stall
+// every later one.
+struct Peer {
+    ENetPeer* enet = nullptr;
+    std::deque<std::string> waiting;
+    size_t waitingBytes = 0;
+    size_t handed = 0; // bytes handed at the last hand-off
+    bool listed = false; // in g_waiting
+};
+
 // Run lifetime: from hostOpen to hostClose.
 Port g_ports[2]; // main, test
-std::map<uint32_t, ENetPeer*> g_peers; // by session id
+std::map<uint32_t, Peer> g_peers; // by session id
+std::vector<uint32_t> g_waiting;  // peers with messages waiting
+uint64_t g_backlogAt = 0;
 // The minute's figures, for its status line.
 uint64_t g_received = 0, g_sent = 0, g_worstPassMs = 0, g_droppedBefore = 0, g_statusAt = 0;
 
@@ -41,6 +65,11 @@ ENetHost* openHost(uint16_t port, size_t peers) {
     // A client's packet is read only up to 1 KB anyway: refuse to assemble huge ones.
     host->maximumPacketSize = 64 * 1024;
     host->maximumWaitingData = 1024 * 1024;
+    // A thousand players' acknowledgements come to some 30,000 datagrams a second: ENet's 256 KB of socket
+    // buffer holds 10 ms of them, and a pass that takes longer (the system gave the core to another process)
+    // would lose the rest, to be sent again and again until ENet gives those peers up. The system caps this
+    // at net.core.rmem_max.
+    enet_socket_set_option(host->socket, ENET_SOCKOPT_RCVBUF, SOCKET_RECEIVE_BUFFER);
     return host;
 }
 
@@ -48,24 +77,67 @@ uint32_t sessionOf(const ENetPeer* peer) {
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(peer->data));
 }
 
+// Hands what waits to ENet, up to about `limit` bytes.
+void handOff(Peer& p, size_t limit) {
+    p.handed = 0;
+    while (!p.waiting.empty() && p.handed < limit) {
+        const std::string& text = p.waiting.front();
+        ENetPacket* packet = enet_packet_create(text.c_str(), text.size() + 1, ENET_PACKET_FLAG_RELIABLE);
+        if (packet && enet_peer_send(p.enet, 0, packet) != 0) enet_packet_destroy(packet);
+        p.handed += text.size() + 1;
+        p.waitingBytes -= text.size() + 1;
+        p.waiting.pop_front();
+        ++g_sent;
+    }
+}
+
 void deliver(Outbox& out) {
-    for (const GameSend& s : out.sends) {
+    for (uint32_t id : out.clears)
+        if (auto it = g_peers.find(id); it != g_peers.end()) {
+            it->second.waiting.clear();
+            it->second.waitingBytes = 0;
+        }
+    for (GameSend& s : out.sends) {
         auto it = g_peers.find(s.player);
         if (it == g_peers.end()) continue; // gone meanwhile
-        ENetPacket* packet = enet_packet_create(s.text.c_str(), s.text.size() + 1, ENET_PACKET_FLAG_RELIABLE);
-        if (packet && enet_peer_send(it->second, 0, packet) != 0) enet_packet_destroy(packet);
-        ++g_sent;
+        Peer& p = it->second;
+        p.waitingBytes += s.text.size() + 1;
+        p.waiting.push_back(std::move(s.text));
+        if (!p.listed) g_waiting.push_back(s.player);
+        p.listed = true;
     }
     for (uint32_t id : out.closes) {
         auto it = g_peers.find(id);
         if (it == g_peers.end()) continue;
-        // Later: what was just sent to it still leaves first.
-        enet_peer_disconnect_later(it->second, 0);
-        it->second->data = nullptr;
+        // Later: what waits for it still leaves first.
+        handOff(it->second, SIZE_MAX);
+        enet_peer_disconnect_later(it->second.enet, 0);
+        it->second.enet->data = nullptr;
         g_peers.erase(it);
     }
+    size_t kept = 0;
+    for (uint32_t id : g_waiting) {
+        auto it = g_peers.find(id);
+        if (it == g_peers.end()) continue;
+        // Only once ENet sent what it was given: one that cannot keep up keeps its queue here.
+        if (enet_list_empty(&it->second.enet->outgoingCommands)) handOff(it->second, HANDOFF_BYTES);
+        it->second.listed = !it->second.waiting.empty();
+        if (it->second.listed) g_waiting[kept++] = id;
+    }
+    g_waiting.resize(kept);
     for (const std::string& line : out.log) hostLog(line);
     out = Outbox{};
+}
+
+// Tells the server what waits for each peer, ENet's unacknowledged bytes included.
+void reportBacklog(uint64_t nowMs, Outbox& out) {
+    if (nowMs < g_backlogAt) return;
+    g_backlogAt = nowMs + BACKLOG_EVERY_MS;
+    for (auto& [id, p] : g_peers) {
+        const bool unsent = !enet_list_empty(&p.enet->outgoingCommands);
+        serverBacklog(id, p.waiting.size(), p.waitingBytes + p.enet->reliableDataInTransit + (unsent ? p.handed : 0),
+                      nowMs, out);
+    }
 }
 
 void handle(const ENetEvent& event, bool test, uint64_t arrivalMs, Outbox& out) {
@@ -80,7 +152,7 @@ void handle(const ENetEvent& event, bool test, uint64_t arrivalMs, Outbox& out) 
             break;
         }
         event.peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
-        g_peers[id] = event.peer;
+        g_peers[id].enet = event.peer;
         break;
     }
     case ENET_EVENT_TYPE_RECEIVE:
@@ -197,6 +269,7 @@ void hostRun(const volatile std::sig_atomic_t& stop) {
         const uint64_t start = hostClockMs();
         const bool backlog = serviceEvents(start, out);
         serverTick(hostClockMs(), out);
+        reportBacklog(hostClockMs(), out);
         deliver(out);
         for (const Port& port : g_ports)
             if (port.host) enet_host_flush(port.host);
@@ -208,8 +281,9 @@ void hostRun(const volatile std::sig_atomic_t& stop) {
 }
 
 void hostClose() {
-    for (auto& [id, peer] : g_peers) enet_peer_disconnect_now(peer, 0);
+    for (auto& [id, peer] : g_peers) enet_peer_disconnect_now(peer.enet, 0);
     g_peers.clear();
+    g_waiting.clear();
     for (Port& port : g_ports) {
         if (port.host) enet_host_destroy(port.host);
         port = Port{};

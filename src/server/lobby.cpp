@@ -1,5 +1,6 @@
 #include "server/lobby.h"
 
+#include "server/fanout.h"
 #include "server/storage.h"
 #include "server/text.h"
 
@@ -22,7 +23,10 @@ void enterLobby(Session& s) {
     s.y = 0;
     s.inGame = false;
     s.pacing.waiting.clear(); // news of the game left behind
+    fanoutEnter(s.id, s.pseudo, s.x, s.y);
 }
+
+void leaveLobby(Session& s) { fanoutLeave(s.id); }
 
 void handleMove(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
     const std::string way = readRest(fields);
@@ -37,7 +41,7 @@ void handleMove(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
     s.x = x;
     s.y = y;
     sendTo(out, s.id, Message(MSG_POS).tile(x, y));
-    sendToLobby(out, Message(MSG_REMOTE_MOVE).field(s.pseudo).tile(x, y), s.id);
+    fanoutMove(s.id, x, y);
 }
 
 void handleCheckHealth(Session& s, FieldCursor&, uint64_t, Outbox& out) {

@@ -10,3 +10,5 @@ void handleUptime(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox&
 void handleRanking(Session& session, FieldCursor& fields, uint64_t nowMs, Outbox& out);
 // A player arrives in the lobby at (0, 0), from a login or the end of a game.
 void enterLobby(Session& session);
+// He stops walking the lobby: into a game, or gone.
+void leaveLobby(Session& session);

@@ -2,6 +2,7 @@
 
 #include "server/auth.h"
 #include "server/chat.h"
+#include "server/fanout.h"
 #include "server/instances.h"
 #include "server/lobby.h"
 #include "server/results.h"
@@ -42,6 +43,15 @@ constexpr size_t SERVER_JOBS = 16;
 constexpr uint64_t RESULTS_FLUSH_WAIT_MS = 1000;
 constexpr uint64_t WORKERS_STOP_WAIT_MS = 500;
 constexpr uint64_t MAINTENANCE_EVERY_MS = 60000;
+// What may wait for one peer. A full lobby sends each player about a hundred
+// messages (3 KB) a second, and a healthy peer acknowledges within its round
+// trip: this is ten seconds and more of a player's traffic that did not get
+// through. Over it for BACKLOG_GRACE_MS in a row, the peer is behind for good;
+// BACKLOG_FAR times over, it is not waited for (its queue is memory).
+constexpr size_t BACKLOG_MESSAGES = 1024;
+constexpr size_t BACKLOG_BYTES = 64 * 1024;
+constexpr uint64_t BACKLOG_GRACE_MS = 5000;
+constexpr size_t BACKLOG_FAR = 4;
 
 // Run lifetime: reset by serverStart and serverStop.
 ServerSettings g_settings;
@@ -49,6 +59,7 @@ std::map<uint32_t, Session> g_sessions; // by id; ids grow, so this is connectio
 uint32_t g_nextId = 1;
 uint64_t g_startMs = 0;
 uint64_t g_maintainAt = 0;
+uint64_t g_lobbyAt = 0;
 uint64_t g_dropped = 0;
 
 using Handler = void (*)(Session&, FieldCursor&, uint64_t, Outbox&);
@@ -99,6 +110,7 @@ bool idle(const Session& s) { return pending(s) && !s.busy && s.held.empty(); }
 // The session leaves its game, its team and the lobby.
 void leave(Session& s, uint64_t nowMs, Outbox& out) {
     if (s.account == 0) return;
+    leaveLobby(s);
     teamsDrop(s, nowMs, out);
     sendToLobby(out, Message(MSG_LOBBY_LEFT).field(s.pseudo), s.id);
     s.account = 0;
@@ -258,6 +270,7 @@ bool serverStart(const ServerSettings& settings, const std::string& dataDir, uin
     g_settings = settings;
     g_startMs = nowMs;
     g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
+    g_lobbyAt = nowMs;
     authReset(settings);
     resultsReset();
     std::string reason;
@@ -282,6 +295,7 @@ void serverStop() {
     workersStop(WORKERS_STOP_WAIT_MS);
     instancesStop();
     teamsReset();
+    fanoutReset();
     g_sessions.clear();
     g_nextId = 1;
     g_dropped = 0;
@@ -347,6 +361,10 @@ void serverTick(uint64_t nowMs, Outbox& out) {
     instancesPoll(nowMs, out);
     sweep(nowMs, out);
     teamsTick(nowMs, out);
+    if (nowMs >= g_lobbyAt) {
+        g_lobbyAt = nowMs + g_settings.lobbyTickMs;
+        fanoutFlush(out);
+    }
     if (nowMs >= g_maintainAt) {
         g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
         maintain();
@@ -354,6 +372,27 @@ void serverTick(uint64_t nowMs, Outbox& out) {
     // What waited goes after this pass's own sends, whose spoken lines it must not cut.
     pacingFilter(out.sends, mark, nowMs);
     pacingTick(nowMs, out);
+}
+
+void serverBacklog(uint32_t session, size_t messages, size_t bytes, uint64_t nowMs, Outbox& out) {
+    Session* s = findSession(session);
+    if (s == nullptr || s->closeAt != 0) return;
+    if (messages <= BACKLOG_MESSAGES && bytes <= BACKLOG_BYTES) {
+        s->behind = false;
+        return;
+    }
+    if (!s->behind) s->behindSince = nowMs;
+    s->behind = true;
+    const bool far = messages > BACKLOG_FAR * BACKLOG_MESSAGES || bytes > BACKLOG_FAR * BACKLOG_BYTES;
+    if (!far && nowMs - s->behindSince < BACKLOG_GRACE_MS) return;
+    // Nothing of this pass either: the reason comes right after what the network already holds.
+    out.sends.erase(std::remove_if(out.sends.begin(), out.sends.end(),
+                                   [session](const GameSend& send) { return send.player == session; }),
+                    out.sends.end());
+    out.clears.push_back(session);
+    const size_t mark = out.sends.size();
+    refuseSession(session, "Connexion fermée : votre connexion ne suit plus, trop de messages en attente.", nowMs, out);
+    pacingFilter(out.sends, mark, nowMs); // his team hears that he left, in its turn
 }
 
 ServerCounts serverCounts() {

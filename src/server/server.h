@@ -24,9 +24,14 @@ struct ServerSettings {
     size_t workerThreads = 4;
     size_t hashThreads = 2;
     std::string database;          // a PostgreSQL URI; empty: SQLite in the data folder
+    // The lobby's steps go out this often, each mover once at his latest tile:
+    // 20 a second, as many games send their world, so that a player's
+    // datagram carries the steps of several others. 0: every tick (tests).
+    uint64_t lobbyTickMs = 50;
 };
 
 struct Outbox {
+    std::vector<uint32_t> clears; // sessions whose messages still waiting to be sent are dropped before these sends
     std::vector<GameSend> sends;  // text per session, in order
     std::vector<uint32_t> closes; // sessions already forgotten whose connection must end after their last sends
     std::vector<std::string> log; // one line per connection, login, disconnection and refusal
@@ -53,8 +58,15 @@ void serverDisconnect(uint32_t session, uint64_t nowMs, Outbox& out);
 // One packet: text up to its first NUL. `arrivalMs` is when the host read it
 // from the network, which the flood limit counts; `nowMs` is when it is handled.
 void serverReceive(uint32_t session, std::string_view packet, uint64_t arrivalMs, uint64_t nowMs, Outbox& out);
-// Every loop pass: finished jobs, delayed closes, deadlines, the games' clocks.
+// Every loop pass: finished jobs, delayed closes, deadlines, the games' clocks,
+// the lobby's steps.
 void serverTick(uint64_t nowMs, Outbox& out);
+// What still waits to reach a session's peer: the messages not yet handed to
+// the network and the bytes not yet acknowledged, those in the network's
+// hands included. A peer that stays behind (it cannot keep up, or stopped
+// reading) is refused: what waits is cleared, it hears why alone and is
+// closed 2 s later; far behind, at once.
+void serverBacklog(uint32_t session, size_t messages, size_t bytes, uint64_t nowMs, Outbox& out);
 
 struct ServerCounts {
     size_t players = 0;     // logged in

@@ -28,6 +28,8 @@ struct Session {
     bool busy = false;             // a job of its own in flight: its messages wait in `held`
     std::deque<std::string> held;
     uint64_t closeAt = 0; // refused: told why, its connection closed at this time, its messages ignored
+    bool behind = false;  // more waits for its peer than the bound...
+    uint64_t behindSince = 0; // ...since then
     std::deque<uint64_t> chatRecent; // chat times within the last 5 seconds
     bool chatWarned = false;
     Pacing pacing; // the spoken lines it is sent, one at a time

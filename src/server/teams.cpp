@@ -162,7 +162,10 @@ void handleStartGame(Session& s, FieldCursor&, uint64_t nowMs, Outbox& out) {
     t->game = gameCreate(members, nowMs, randombytes_random(), out.sends);
     if (!t->game) return tellMembers(*t, Message(MSG_SAY).field("Les parties ne sont pas encore ouvertes."), out);
     for (uint32_t m : t->members)
-        if (Session* member = findSession(m)) member->inGame = true;
+        if (Session* member = findSession(m)) {
+            member->inGame = true;
+            leaveLobby(*member);
+        }
     out.log.push_back("partie lancée par l'équipe " + t->name);
 }
 

@@ -89,12 +89,15 @@ protected:
     static void SetUpTestSuite() { enet_initialize(); }
     static void TearDownTestSuite() { enet_deinitialize(); }
 
-    // Registers and logs in; true once in the lobby.
-    static bool login(RawPeer& peer, const std::string& pseudo) {
+    // Registers and logs in; true once in the lobby, where he hears the `others` there stand.
+    static bool login(RawPeer& peer, const std::string& pseudo, size_t others = 0) {
         peer.send(registration(pseudo));
         peer.send(loginOf(pseudo));
-        return peer.receive(4) ==
-               std::vector<std::string>{z("REGISTER_OK"), z("AUTH_OK"), z("USERNAME_OK:" + pseudo), z("GOTO_LOBBY")};
+        const std::vector<std::string> got = peer.receive(4 + others);
+        return got.size() == 4 + others &&
+               std::vector<std::string>(got.begin(), got.begin() + 4) ==
+                   std::vector<std::string>{z("REGISTER_OK"), z("AUTH_OK"), z("USERNAME_OK:" + pseudo), z("GOTO_LOBBY")} &&
+               std::all_of(got.begin() + 4, got.end(), [](const std::string& t) { return t.rfind("REMOTE_MOVE:", 0) == 0; });
     }
 };
 
@@ -107,8 +110,8 @@ TEST_F(ServerEnet, RepliesAreOneReliablePacketOfTextAndNulAndAHostilePeerLeavesO
     RawPeer alice(server.port()), bob(server.port());
     ASSERT_TRUE(alice.connected() && bob.connected());
     ASSERT_TRUE(login(alice, "Alice"));
-    ASSERT_TRUE(login(bob, "Bob"));
-    EXPECT_EQ(alice.receive(1), std::vector<std::string>{z("LOBBY_JOIN:Bob")});
+    ASSERT_TRUE(login(bob, "Bob", 1));
+    EXPECT_EQ(alice.receive(2), (std::vector<std::string>{z("LOBBY_JOIN:Bob"), z("REMOTE_MOVE:Bob:0,0")}));
     bob.send("MOVE:D");
     bob.sendBytes("PING:77"); // no NUL: read to its end
     EXPECT_EQ(bob.receive(2), (std::vector<std::string>{z("POS:1,0"), z("PONG:77")}));

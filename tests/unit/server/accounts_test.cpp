@@ -50,8 +50,9 @@ TEST_F(ServerTest, LoginTakesTheHashOrThePlainAddressAndAnnouncesThePlayer) {
     send(peer, "AUTH_LOGIN:bob@exemple.fr:" + passOf("Alice") + ":");
     EXPECT_EQ(heard(peer), (Texts{"REGISTER_OK", "AUTH_FAIL:E-mail ou mot de passe incorrect."}));
     send(peer, "AUTH_LOGIN: Bob@Exemple.FR :" + passOf("Bob") + ":");
-    EXPECT_EQ(heard(peer), (Texts{"AUTH_OK", "USERNAME_OK:Bob", "GOTO_LOBBY"})) << "the pseudo before anyone is met";
-    EXPECT_EQ(heard(alice), Texts{"LOBBY_JOIN:Bob"});
+    EXPECT_EQ(heard(peer), (Texts{"AUTH_OK", "USERNAME_OK:Bob", "GOTO_LOBBY", "REMOTE_MOVE:Alice:0,0"}))
+        << "the pseudo before anyone is met, then where the nearest stand";
+    EXPECT_EQ(heard(alice), (Texts{"LOBBY_JOIN:Bob", "REMOTE_MOVE:Bob:0,0"}));
     send(peer, "AUTH_LOGIN:" + hashOf("bob@exemple.fr") + ":" + passOf("Bob") + ":");
     EXPECT_TRUE(heard(peer).empty()) << "a logged-in session does not log in again";
 
@@ -59,7 +60,7 @@ TEST_F(ServerTest, LoginTakesTheHashOrThePlainAddressAndAnnouncesThePlayer) {
     const uint32_t again = connect("10.0.0.3");
     send(again, "AUTH_LOGIN:" + hashOf("bob@exemple.fr") + ":" + passOf("Bob") + ":");
     EXPECT_EQ(heard(peer), Texts{"SAY:Votre compte vient de se connecter depuis un autre poste."});
-    EXPECT_EQ(heard(alice), (Texts{"LOBBY_LEFT:Bob", "LOBBY_JOIN:Bob"}));
+    EXPECT_EQ(heard(alice), (Texts{"LOBBY_LEFT:Bob", "LOBBY_JOIN:Bob", "REMOTE_MOVE:Bob:0,0"}));
     send(peer, "REQ_PLAYERS");
     tick(1990);
     EXPECT_TRUE(heard(peer).empty() && closed.empty());

@@ -162,3 +162,39 @@ TEST_F(ServerTest, ConnectionsNotLoggedInAreCappedAndGiveWayWithAReason) {
     EXPECT_EQ(heard(second), (Texts{"REGISTER_OK", "AUTH_FAIL:Serveur complet, réessayez plus tard."}));
     EXPECT_EQ(heard(again).front(), "AUTH_OK") << "the account's own place";
 }
+
+TEST_F(ServerTest, APeerThatStaysBehindHearsWhyAloneAndIsClosedWhileTheOthersCarryOn) {
+    const uint32_t alice = player("Alice"), bob = player("Bob"), carol = player("Carol");
+    const std::string why = "SAY:Connexion fermée : votre connexion ne suit plus, trop de messages en attente.";
+    // Behind for nearly 5 s, by messages then by bytes, twice, catching up in between: kept.
+    for (int i = 0; i < 2; ++i) {
+        backlog(bob, 1500, 0);
+        tick(4900);
+        backlog(bob, 10, 70 * 1024);
+        backlog(bob, 0, 0);
+    }
+    // Far behind: not waited for.
+    backlog(carol, 0, 300 * 1024);
+    EXPECT_EQ(heard(carol), Texts{why});
+    EXPECT_EQ(cleared, std::vector<uint32_t>{carol});
+    clearAll();
+    // Behind 5 s in a row: what waited is dropped, and what this same loop pass had for her.
+    backlog(alice, 2000, 0);
+    tick(4999);
+    backlog(alice, 2000, 0);
+    EXPECT_TRUE(heard(alice).empty());
+    clearAll();
+    now += 1;
+    Outbox pass;
+    serverReceive(bob, std::string("CHAT_RADIO:encore là ?\0", 24), now, now, pass);
+    serverBacklog(alice, 2000, 0, now, pass);
+    EXPECT_EQ(pass.clears, std::vector<uint32_t>{alice});
+    Texts toAlice, toBob;
+    for (const GameSend& s : pass.sends) (s.player == alice ? toAlice : toBob).push_back(s.text);
+    EXPECT_EQ(toAlice, Texts{why});
+    EXPECT_EQ(toBob, (Texts{"CHAT_RADIO_FROM:Bob:encore là ?", "LOBBY_LEFT:Alice"}));
+    tick(2000);
+    EXPECT_EQ(closed, (std::vector<uint32_t>{carol, alice}));
+    send(bob, "REQ_PLAYERS");
+    EXPECT_EQ(heard(bob), Texts{"PLAYERS_LIST:1 joueur en ligne : Bob."});
+}

@@ -149,7 +149,7 @@ TEST_F(TeamTest, AGameTakesItsMembersMessagesUntilTheyLeaveAndFillsTheStatistics
     EXPECT_EQ(heard(c), (Texts{"CHAT_RADIO_FROM:Alice:dans la maison", "SAY:Cette équipe est en partie.", "POS:0,1"}));
 
     send(b, "LEAVE_MAISON");
-    EXPECT_EQ(heard(b), Texts{"GOTO_LOBBY"});
+    EXPECT_EQ(heard(b), (Texts{"GOTO_LOBBY", "REMOTE_MOVE:Chloé:0,1"})) << "where the others in the lobby stand";
     tick(2 * SPOKEN_LINE_GAP_MS);
     EXPECT_TRUE(heard(b).empty()) << "the news of the game left behind is not heard in the lobby";
     send(b, "MOVE:Z");
@@ -158,7 +158,7 @@ TEST_F(TeamTest, AGameTakesItsMembersMessagesUntilTheyLeaveAndFillsTheStatistics
     fake_game::finished = true;
     tick(10);
     send(a, "MOVE:D");
-    EXPECT_EQ(heard(a), Texts{"POS:1,0"}) << "back in the lobby at (0, 0)";
+    EXPECT_EQ(heard(a), (Texts{"REMOTE_MOVE:Bob:0,1", "REMOTE_MOVE:Chloé:0,1", "POS:1,0"})) << "back in the lobby at (0, 0)";
     send(a, "REQ_RANKING:POINTS");
     EXPECT_EQ(heard(a), Texts{"RANKING:POINTS:1;Alice;1500|2;Bob;200"});
     using fake_game::calls;
