@@ -15,23 +15,10 @@ std::string zombiesText(int n, const char* one, const char* many) {
     return std::to_string(n) + (n <= 1 ? " zombie" + std::string(one) : " zombies" + std::string(many));
 }
 
-// Nobody stands and no potion will lift anyone: the game is over.
-void checkGameOver(Game& game, uint64_t now, std::vector<GameSend>& out) {
-    if (game.phase == Phase::OVER || game.phase == Phase::FINISHED) return;
-    for (const GamePlayer& p : game.players)
-        if (p.present && (p.life == Life::STANDING || p.selfReviving)) return;
-    game.phase = Phase::OVER;
-    game.phaseUntil = now + GAME_OVER_LOBBY_MS;
-    std::string stats = "Partie terminée au round " + std::to_string(game.round) + ".";
-    for (const GamePlayer& p : game.players)
-        stats += " " + p.pseudo + " : " + zombiesText(p.kills, " tué", " tués") + ", " + std::to_string(p.earned) + " points.";
-    gameSendAll(game, MSG_GAME_OVER_SIGNAL, out);
-    gameSendAll(game, Message(MSG_STATS).field(stats), out);
-}
-
 void handleMove(Game& game, GamePlayer& p, FieldCursor& fields, uint64_t now, std::vector<GameSend>& out) {
     const std::string way = readRest(fields);
-    if (way.size() != 1 || p.life != Life::STANDING) return;
+    if (way.size() != 1) return;
+    if (p.life != Life::STANDING) return gameRemindDown(p, now, out);
     Tile to = p.pos;
     switch (way[0]) {
     case 'Z': ++to.y; break;
@@ -67,6 +54,8 @@ void handleAction(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::ve
     }
     if (houseNextTo(p.pos, SWORD_TILE)) {
         if (p.slots[2].weapon == EPEE) return gameSay(p.id, "Vous avez déjà l'épée.", out);
+        // Only a player who can pay is asked; the others hear the price.
+        if (p.points >= SWORD_COST && !gameConfirmReplace(p, EPEE, now, out)) return;
         if (!gamePay(p, SWORD_COST, "L'épée", out)) return;
         gameArm(p.slots[2], EPEE);
         gameSendTo(p.id, MSG_EPEE_PICKUP_OK, out);
@@ -83,18 +72,8 @@ void handleAction(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::ve
     gameSay(p.id, "Rien à utiliser ici.", out);
 }
 
-void handleRevive(Game& game, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
-    if (p.life != Life::STANDING) return;
-    for (GamePlayer& other : game.players) {
-        if (!other.present || other.life != Life::DOWN || !houseNextTo(p.pos, other.pos)) continue;
-        gameStandUp(game, other, REVIVE_HEALTH, out);
-        for (const GamePlayer& q : game.players)
-            if (q.present && q.id != other.id)
-                gameSay(q.id, q.id == p.id ? "Vous avez réanimé " + other.pseudo + "."
-                                           : p.pseudo + " a réanimé " + other.pseudo + ".", out);
-        return;
-    }
-    gameSay(p.id, "Personne à réanimer à côté de vous.", out);
+void handleRevive(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::vector<GameSend>& out) {
+    gameRevive(game, p, now, out);
 }
 
 void handleShoot(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::vector<GameSend>& out) {
@@ -114,15 +93,14 @@ void handleAmmo(Game&, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSe
     gameCombatAmmo(p, out);
 }
 
-void handleHealth(Game&, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
-    std::string text = p.life == Life::DOWN ? "Vous êtes à terre."
-                       : p.life == Life::OUT ? "Vous êtes hors jeu jusqu'au prochain round."
-                                             : "Santé : " + std::to_string(p.health) + " sur 100.";
+void handleHealth(Game& game, GamePlayer& p, FieldCursor&, uint64_t now, std::vector<GameSend>& out) {
+    const std::string text = game.phase == Phase::OVER ? "Partie terminée." : gameLifeText(p, now);
     gameSendTo(p.id, Message(MSG_HEALTH_MSG).field(text), out);
 }
 
 void handleRound(Game& game, GamePlayer& p, FieldCursor&, uint64_t, std::vector<GameSend>& out) {
     std::string round = "Round " + std::to_string(game.round);
+    if (game.phase == Phase::OVER) return gameSay(p.id, "Partie terminée au round " + std::to_string(game.round) + ".", out);
     if (game.phase == Phase::STARTING) return gameSay(p.id, "La partie commence, premier round dans un instant.", out);
     if (game.phase == Phase::CALM) return gameSay(p.id, round + " terminé, le suivant arrive.", out);
     int left = game.toSpawn + static_cast<int>(game.zombies.size());
@@ -160,35 +138,29 @@ using Handler = void (*)(Game&, GamePlayer&, FieldCursor&, uint64_t, std::vector
 struct Route {
     Keyword keyword;
     Handler handler;
+    bool query; // answered until the players are back in the lobby, the game over or not
 };
 
 const Route ROUTES[] = {
-    {MSG_MOVE, handleMove},         {MSG_SHOOT, handleShoot},         {MSG_ACTION, handleAction},
-    {MSG_RELOAD, handleReload},     {MSG_SWITCH, handleSwitch},       {MSG_CHECK_AMMO, handleAmmo},
-    {MSG_CHECK_HEALTH, handleHealth}, {MSG_REVIVE, handleRevive},     {MSG_REQ_ROUND, handleRound},
-    {MSG_REQ_KILLS, handleKills},   {MSG_REQ_POINTS, handlePoints},   {MSG_REQ_BOX, handleBox},
-    {MSG_GET_MEMBER, handleMember},
+    {MSG_MOVE, handleMove, false},          {MSG_SHOOT, handleShoot, false},
+    {MSG_ACTION, handleAction, false},      {MSG_RELOAD, handleReload, false},
+    {MSG_SWITCH, handleSwitch, false},      {MSG_REVIVE, handleRevive, false},
+    {MSG_CHECK_AMMO, handleAmmo, true},     {MSG_CHECK_HEALTH, handleHealth, true},
+    {MSG_REQ_ROUND, handleRound, true},     {MSG_REQ_KILLS, handleKills, true},
+    {MSG_REQ_POINTS, handlePoints, true},   {MSG_REQ_BOX, handleBox, true},
+    {MSG_GET_MEMBER, handleMember, true},
 };
 
-void tickPlayers(Game& game, uint64_t now, std::vector<GameSend>& out) {
-    for (GamePlayer& p : game.players) {
-        if (!p.present) continue;
-        if (p.potionArming && now >= p.potionArmedAt) {
-            p.potionArming = false;
-            p.potionArmed = true;
-            gameSendTo(p.id, MSG_SECOND_CHANCE_READY, out);
-        }
-        if (p.life != Life::DOWN) continue;
-        if (p.selfReviving && now >= p.downAt + POTION_REVIVE_MS) {
-            gameStandUp(game, p, START_HEALTH, out);
-            gameSendOthers(game, p.id, Message(MSG_SAY).field(p.pseudo + " se relève grâce à sa potion."), out);
-        } else if (!p.selfReviving && now >= p.downAt + DOWN_TIMEOUT_MS) {
-            p.life = Life::OUT;
-            gameSendTo(p.id, MSG_YOU_DIED, out);
-            gameSendOthers(game, p.id, Message(MSG_SAY).field(p.pseudo + " est hors jeu jusqu'au prochain round."),
-                           out);
-        }
-    }
+// A box weapon on show keeps its loop playing until the client hears it went.
+void despawnBoxFor(const Game& game, uint32_t player, std::vector<GameSend>& out) {
+    if (game.box.state == BoxState::OFFERED) gameSendTo(player, MSG_BOX_DESPAWN, out);
+}
+
+// "le Revolver", "l'AK47", "l'Épée": a weapon named in a sentence.
+std::string theWeapon(int weapon) {
+    const std::string spoken = WEAPONS[weapon].spoken;
+    const bool vowel = std::string("AEIOU").find(spoken[0]) != std::string::npos || spoken.rfind("É", 0) == 0;
+    return (vowel ? "l'" : "le ") + spoken;
 }
 
 } // namespace
@@ -213,14 +185,18 @@ void gameSay(uint32_t player, const std::string& text, std::vector<GameSend>& ou
     gameSendTo(player, Message(MSG_SAY).field(text), out);
 }
 
-bool gameIsStanding(const GamePlayer& p) { return p.present && p.life == Life::STANDING; }
+void gameAnnounce(uint32_t player, const std::string& text, std::vector<GameSend>& out) {
+    out.push_back(GameSend{player, Message(MSG_SAY).field(text).text(), true});
+}
 
-void gameStandUp(Game& game, GamePlayer& p, int health, std::vector<GameSend>& out) {
-    p.life = Life::STANDING;
-    p.health = health;
-    p.selfReviving = false;
-    game.pathDirty = true;
-    gameSendTo(p.id, MSG_REVIVED, out);
+void gameAnnounceAll(const Game& game, const std::string& text, std::vector<GameSend>& out) {
+    for (const GamePlayer& p : game.players)
+        if (p.present) gameAnnounce(p.id, text, out);
+}
+
+void gameAnnounceOthers(const Game& game, uint32_t except, const std::string& text, std::vector<GameSend>& out) {
+    for (const GamePlayer& p : game.players)
+        if (p.present && p.id != except) gameAnnounce(p.id, text, out);
 }
 
 bool gamePay(GamePlayer& p, int cost, const std::string& what, std::vector<GameSend>& out) {
@@ -235,15 +211,41 @@ bool gamePay(GamePlayer& p, int cost, const std::string& what, std::vector<GameS
 
 int gameRandom(Game& game, int low, int high) { return std::uniform_int_distribution<int>(low, high)(game.rng); }
 
-void gamePlayerDown(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend>& out) {
-    p.health = 0;
-    p.life = Life::DOWN;
-    p.downAt = now;
-    p.selfReviving = p.potionArmed;
-    p.potionArmed = false;
-    game.pathDirty = true;
-    gameSendAll(game, Message(MSG_PLAYER_DOWN).field(p.pseudo).tile(p.pos.x, p.pos.y), out);
-    checkGameOver(game, now, out);
+bool gameCheckOver(Game& game, uint64_t now, std::vector<GameSend>& out) {
+    if (game.phase == Phase::OVER || game.phase == Phase::FINISHED) return true;
+    for (const GamePlayer& p : game.players)
+        if (p.present && (p.life == Life::STANDING || p.selfReviving)) return false;
+    game.phase = Phase::OVER;
+    if (game.box.state == BoxState::OFFERED) gameSendAll(game, MSG_BOX_DESPAWN, out);
+    game.box.state = BoxState::IDLE;
+    std::string stats = "Partie terminée au round " + std::to_string(game.round) + ".";
+    for (const GamePlayer& p : game.players)
+        stats += " " + p.pseudo + " : " + zombiesText(p.kills, " tué", " tués") + ", " + std::to_string(p.earned) + " points.";
+    // "Vous etes mort !", then "Partie terminee.", then the figures: each heard whole.
+    const uint64_t signalAt = now + SPOKEN_LINE_GAP_MS;
+    game.lastWords = {{signalAt, MSG_GAME_OVER_SIGNAL}, {signalAt + SPOKEN_LINE_GAP_MS, Message(MSG_STATS).field(stats)}};
+    game.phaseUntil = signalAt + GAME_OVER_LOBBY_MS;
+    return true;
+}
+
+bool gameConfirmReplace(GamePlayer& p, int weapon, uint64_t now, std::vector<GameSend>& out) {
+    const int held = p.slots[2].weapon;
+    Confirmation& c = p.confirm;
+    if (held < 0 || held == weapon) {
+        c.weapon = -1;
+        return true;
+    }
+    if (c.weapon == weapon && now <= c.askedAt + CONFIRM_WINDOW_MS) {
+        const bool stillHeld = now < c.lastPressAt + CONFIRM_PAUSE_MS;
+        c.lastPressAt = now;
+        if (stillHeld) return false;
+        c.weapon = -1;
+        return true;
+    }
+    c = Confirmation{weapon, now, now};
+    gameSay(p.id, "Prendre " + theWeapon(weapon) + " à la place de votre " + WEAPONS[held].spoken +
+                      " ? Appuyez de nouveau sur Entrée pour confirmer.", out);
+    return false;
 }
 
 std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_t nowMs, uint32_t seed,
@@ -254,8 +256,9 @@ std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_
         GamePlayer p;
         p.id = m.player;
         p.pseudo = m.pseudo;
-        // Every "not before" stamp starts at the game's creation, never at the clock's origin.
+        // Every stamp starts at the game's creation, never at the clock's origin.
         p.nextShotAt = p.downAt = p.potionArmedAt = p.moveTimes[0] = p.moveTimes[1] = nowMs;
+        p.bittenAt = p.regenAt = p.remindAt = nowMs;
         gameArm(p.slots[0], COUTEAU);
         gameArm(p.slots[1], REVOLVER);
         game->players.push_back(std::move(p));
@@ -265,15 +268,18 @@ std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_
     game->phaseUntil = nowMs + FIRST_ROUND_DELAY_MS;
     if (game->players.empty()) game->phase = Phase::FINISHED;
     gameSendAll(*game, MSG_START_MAISON, out);
+    // The client places every sound from its own tile: the entrance, not its last lobby tile.
+    gameSendAll(*game, Message(MSG_POS).tile(0, 0), out);
     return game;
 }
 
 void gameHandle(Game& game, uint32_t player, const std::string& message, uint64_t nowMs, std::vector<GameSend>& out) {
-    if (game.phase == Phase::OVER || game.phase == Phase::FINISHED) return;
+    if (game.phase == Phase::FINISHED) return;
     GamePlayer* p = findPresent(game, player);
     if (!p) return;
     for (const Route& route : ROUTES) {
         if (!matchesKeyword(message, route.keyword)) continue;
+        if (game.phase == Phase::OVER && !route.query) return;
         FieldCursor fields = fieldsAfter(message, route.keyword, LineBreak::KEPT);
         return route.handler(game, *p, fields, nowMs, out);
     }
@@ -282,12 +288,14 @@ void gameHandle(Game& game, uint32_t player, const std::string& message, uint64_
 void gameTick(Game& game, uint64_t nowMs, std::vector<GameSend>& out) {
     if (game.phase == Phase::FINISHED) return;
     if (game.phase == Phase::OVER) {
+        for (; !game.lastWords.empty() && nowMs >= game.lastWords.front().first; game.lastWords.pop_front())
+            gameSendAll(game, game.lastWords.front().second, out);
         if (nowMs < game.phaseUntil) return;
         gameSendAll(game, MSG_GOTO_LOBBY, out);
         game.phase = Phase::FINISHED;
         return;
     }
-    tickPlayers(game, nowMs, out);
+    gameLifeTick(game, nowMs, out);
     gameCombatTick(game, nowMs, out);
     gameBoxTick(game, nowMs, out);
     gameZombiesTick(game, nowMs, out);
@@ -300,12 +308,13 @@ void gameRemovePlayer(Game& game, uint32_t player, uint64_t nowMs, std::vector<G
     if (game.phase == Phase::FINISHED) return; // already back in the lobby
     p->roundReached = game.round;
     game.pathDirty = true;
+    despawnBoxFor(game, p->id, out);
     gameSendTo(p->id, MSG_GOTO_LOBBY, out);
-    gameSendAll(game, Message(MSG_SAY).field(p->pseudo + " a quitté la partie."), out);
+    gameAnnounceOthers(game, p->id, p->pseudo + " a quitté la partie.", out);
     bool anyone = false;
     for (const GamePlayer& q : game.players) anyone = anyone || q.present;
     if (!anyone) game.phase = Phase::FINISHED;
-    else checkGameOver(game, nowMs, out);
+    else gameCheckOver(game, nowMs, out);
 }
 
 bool gameFinished(const Game& game) { return game.phase == Phase::FINISHED; }

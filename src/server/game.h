@@ -22,7 +22,19 @@ struct GameMember {
 struct GameSend {
     uint32_t player;
     std::string text;
+    // A "SAY:" that brings news rather than answers a key: the shell may hold
+    // it back until SPOKEN_LINE_GAP_MS after the last line the player's client
+    // spoke, so that it cuts nothing. Nothing else ever waits.
+    bool announcement = false;
+    // Takes back this announcement while it still waits, unsaid: news that no
+    // longer holds. Nothing is sent.
+    bool withdraw = false;
 };
+
+// How long a spoken line is given before the next one may start. The game
+// keeps this gap between two lines it sends at once ("GAME_OVER_SIGNAL" and
+// "STATS:", "REVIVED" and "ROUND_START:"); the shell paces announcements by it.
+constexpr uint32_t SPOKEN_LINE_GAP_MS = 1500;
 
 // A member's figures for the statistics table: the points he earned in this
 // game, his kills, and the round he reached.
@@ -44,7 +56,7 @@ struct default_delete<Game> {
 };
 } // namespace std
 
-// Sends "START_MAISON" to every member; the first round follows a few seconds later.
+// Sends "START_MAISON" and "POS:0,0" to every member; the first round follows a few seconds later.
 std::unique_ptr<Game> gameCreate(const std::vector<GameMember>& members, uint64_t nowMs, uint32_t seed,
                                  std::vector<GameSend>& out);
 
@@ -57,7 +69,7 @@ void gameHandle(Game& game, uint32_t player, const std::string& message, uint64_
 void gameTick(Game& game, uint64_t nowMs, std::vector<GameSend>& out);
 
 // "LEAVE_MAISON" or a disconnection: the player gets "GOTO_LOBBY" (dropped by
-// the shell when his session is gone), the others hear it in a "SAY:".
+// the shell when his session is gone), the others hear it announced.
 void gameRemovePlayer(Game& game, uint32_t player, uint64_t nowMs, std::vector<GameSend>& out);
 
 // True once the final "GOTO_LOBBY"s were sent, or nobody is left.

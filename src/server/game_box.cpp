@@ -60,6 +60,7 @@ bool gameBoxAction(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSend
             gameSay(p.id, "Cette arme ne vous est pas destinée.", out);
             break;
         }
+        if (!gameConfirmReplace(p, box.weapon, now, out)) break;
         gameArm(p.slots[2], box.weapon);
         gameSendAll(game, atBox(game, Message(MSG_BOX_PICKUP_OK).field(WEAPONS[box.weapon].name)), out);
         finishUse(game, now, out);

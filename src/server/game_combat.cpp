@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr int BONUS_ODDS = 25; // one kill in this many drops a bonus
-constexpr uint32_t DOUBLE_POINTS_MS = 30000;
-constexpr uint32_t INSTANT_KILL_MS = 20000;
-
 void award(Game& game, GamePlayer& p, int points) {
     if (game.doublePoints) points *= 2;
     p.points += points;
@@ -90,7 +86,9 @@ void gameCombatShoot(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSe
     const auto hit = [&](Keyword keyword) { return Message(keyword).id(z->id).field(name).tile(z->pos.x, z->pos.y); };
     if (z->health > 0) {
         award(game, p, POINTS_HIT);
-        return gameSendAll(game, hit(MSG_Z_HIT), out);
+        gameSendAll(game, hit(MSG_Z_HIT), out);
+        if (stats.melee) gameStagger(game, *z, p.pos, now, out);
+        return;
     }
     award(game, p, POINTS_KILL);
     ++p.kills;
@@ -98,6 +96,8 @@ void gameCombatShoot(Game& game, GamePlayer& p, uint64_t now, std::vector<GameSe
     const Message died = hit(MSG_Z_DIE);
     game.zombies.erase(game.zombies.begin() + (z - game.zombies.data()));
     gameSendAll(game, died, out);
+    // A blade's own finishing sound, for the hand that held it.
+    if (stats.melee) gameSendTo(p.id, Message(MSG_PLAY_SOUND).field("mort_" + name), out);
     dropBonus(game, now, out);
 }
 
@@ -142,6 +142,7 @@ void gameCombatTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
     }
     if (game.instantKill && now >= game.instantKillUntil) {
         game.instantKill = false;
-        gameSendAll(game, Message(MSG_SAY).field("Fin de la mort instantanée."), out);
+        gameSendAll(game, Message(MSG_PLAY_SOUND).field("bonus_insta"), out);
+        gameAnnounceAll(game, "Fin de la mort instantanée.", out);
     }
 }

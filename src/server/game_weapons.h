@@ -2,7 +2,9 @@
 // The weapons' tuning, in one table. Each weapon should sound and play
 // differently: the knife and the sword are quiet and need the zombie at arm's
 // length, the revolver is slow and steady, the pump gun hits hard up close,
-// the M16 and AK47 are fast and reach far. Ranges are in tiles.
+// the M16 and AK47 are fast and reach far. Ranges are in tiles. The
+// revolver's 54 rounds carry a newcomer through two rounds, to the box or the
+// sword; the knife is what remains.
 #include <cstdint>
 #include <string_view>
 
@@ -27,7 +29,7 @@ inline constexpr WeaponStats WEAPONS[WEAPON_COUNT] = {
     // name           spoken           melee  range dmg  mag reserve gap  reload near  far
     {"Couteau",     "Couteau",         true,  1.0,  50,   0,   0,    450,    0, 1.00, 1.00},
     {"Epee",        "Épée",            true,  1.0, 130,   0,   0,    650,    0, 1.00, 1.00},
-    {"Revolver",    "Revolver",        false, 12.0, 55,   6,  24,    400, 1200, 0.95, 0.45},
+    {"Revolver",    "Revolver",        false, 12.0, 55,   6,  48,    400, 1200, 0.95, 0.45},
     {"FusilAPompe", "Fusil à pompe",   false, 6.0, 160,   6,  30,    900, 1600, 0.95, 0.50},
     {"M16",         "M16",             false, 18.0, 40,  30, 120,    130, 1400, 0.90, 0.45},
     {"AK47",        "AK47",            false, 15.0, 50,  30, 120,    160, 1500, 0.85, 0.40},
@@ -36,9 +38,6 @@ inline constexpr WeaponStats WEAPONS[WEAPON_COUNT] = {
 
 // What the mystery box draws from.
 inline constexpr Weapon BOX_WEAPONS[] = {AK47, M16, FUSIL_A_POMPE};
-
-// A zombie's health in a round: more hits each round.
-inline int zombieHealth(int round) { return 100 + 40 * (round - 1); }
 
 // The chance of a hit at `distance` tiles.
 double weaponHitChance(const WeaponStats& stats, double distance);

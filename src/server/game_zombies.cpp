@@ -12,12 +12,14 @@ constexpr uint32_t SPAWN_RETRY_MS = 500;
 // Zombies do not come in right beside a standing player.
 constexpr int SPAWN_MIN_DISTANCE = 6;
 
-uint32_t spawnGapMs(int round) { return static_cast<uint32_t>(std::max(700, 2200 - 150 * (round - 1))); }
-
 bool occupied(const Game& game, Tile t, int exceptId) {
     for (const Zombie& z : game.zombies)
         if (z.id != exceptId && z.pos.x == t.x && z.pos.y == t.y) return true;
     return false;
+}
+
+bool passable(const Game& game, Tile t, int exceptId) {
+    return !houseBlocked(t.x, t.y, game.doors) && !occupied(game, t, exceptId);
 }
 
 bool nearStanding(const Game& game, Tile t, int distance) {
@@ -50,7 +52,7 @@ void spawn(Game& game, uint64_t now, std::vector<GameSend>& out) {
     z.biteAt = now;
     game.zombies.push_back(z);
     --game.toSpawn;
-    game.nextSpawnAt = now + spawnGapMs(game.round);
+    game.nextSpawnAt = now + zombieSpawnGapMs(game.round);
     gameSendAll(game, Message(MSG_Z_SPAWN).id(z.id).tile(z.pos.x, z.pos.y), out);
 }
 
@@ -63,20 +65,25 @@ void endRound(Game& game, uint64_t now, std::vector<GameSend>& out) {
     game.phaseUntil = now + ROUND_CALM_MS;
 }
 
-void refreshPaths(Game& game) {
+void refreshPaths(Game& game, uint64_t now) {
     if (!game.pathDirty) return;
     std::vector<Tile> sources;
     for (const GamePlayer& p : game.players)
-        if (gameIsStanding(p)) sources.push_back(p.pos);
+        if (gameIsPrey(p, now)) sources.push_back(p.pos);
     houseDistances(sources, game.doors, game.pathDist);
     game.pathDirty = false;
+}
+
+void moveTo(Game& game, Zombie& z, Tile t, std::vector<GameSend>& out) {
+    z.pos = t;
+    gameSendAll(game, Message(MSG_Z_POS).id(z.id).tile(t.x, t.y), out);
 }
 
 // One tile down the distance field, toward the nearest standing player. A
 // zombie whose way is taken by another one steps aside to a tile as near, so
 // a crowd spreads around its prey instead of queueing in line.
-void step(Game& game, Zombie& z, std::vector<GameSend>& out) {
-    refreshPaths(game);
+void step(Game& game, Zombie& z, uint64_t now, std::vector<GameSend>& out) {
+    refreshPaths(game, now);
     int16_t here = game.pathDist[houseIndex(z.pos.x, z.pos.y)];
     if (here == HOUSE_UNREACHABLE || here == 0) return;
     const Tile around[4] = {{z.pos.x + 1, z.pos.y}, {z.pos.x, z.pos.y + 1}, {z.pos.x - 1, z.pos.y}, {z.pos.x, z.pos.y - 1}};
@@ -85,40 +92,51 @@ void step(Game& game, Zombie& z, std::vector<GameSend>& out) {
             // Each zombie tries the directions in its own order.
             Tile t = around[(k + z.id) % 4];
             if (game.pathDist[houseIndex(t.x, t.y)] != wanted || occupied(game, t, z.id)) continue;
-            z.pos = t;
-            gameSendAll(game, Message(MSG_Z_POS).id(z.id).tile(t.x, t.y), out);
+            moveTo(game, z, t, out);
             return;
         }
     }
 }
 
-// The standing player next to the zombie with the least health left, or null.
-GamePlayer* victim(Game& game, const Zombie& z) {
+// The player next to the zombie with the least health left, or null.
+GamePlayer* victim(Game& game, const Zombie& z, uint64_t now) {
     GamePlayer* best = nullptr;
     for (GamePlayer& p : game.players)
-        if (gameIsStanding(p) && houseNextTo(p.pos, z.pos) && (!best || p.health < best->health)) best = &p;
+        if (gameIsPrey(p, now) && houseNextTo(p.pos, z.pos) && (!best || p.health < best->health)) best = &p;
     return best;
+}
+
+// Those down or out at the end of a round get up before the next one starts,
+// so that "Réanimé." is heard before "Round".
+void reviveForNextRound(Game& game, uint64_t now, std::vector<GameSend>& out) {
+    for (GamePlayer& p : game.players)
+        if (p.present && p.life != Life::STANDING) gameStandUp(game, p, START_HEALTH, now, out);
 }
 
 } // namespace
 
-uint32_t gameZombieStepMs(int round) { return static_cast<uint32_t>(std::max(300, 700 - 50 * (round - 1))); }
+void gameStagger(Game& game, Zombie& z, Tile from, uint64_t now, std::vector<GameSend>& out) {
+    z.inContact = false;
+    z.staggerUntil = now + MELEE_STAGGER_MS;
+    z.nextStepAt = std::max(z.nextStepAt, z.staggerUntil);
+    const Tile back{z.pos.x + (z.pos.x > from.x) - (z.pos.x < from.x), z.pos.y + (z.pos.y > from.y) - (z.pos.y < from.y)};
+    if (passable(game, back, z.id)) moveTo(game, z, back, out);
+}
 
 void gameStartRound(Game& game, uint64_t now, std::vector<GameSend>& out) {
     ++game.round;
     game.phase = Phase::ACTIVE;
-    game.toSpawn = 4 + 2 * game.round;
+    game.toSpawn = zombiesInRound(game.round);
     game.nextSpawnAt = now + FIRST_SPAWN_DELAY_MS;
     game.zombies.clear();
+    reviveForNextRound(game, now, out); // none left but on a fake clock that jumps
     gameSendAll(game, Message(MSG_ROUND_START).number(game.round), out);
-    for (GamePlayer& p : game.players) {
-        p.roundKills = 0;
-        if (p.present && p.life == Life::OUT) gameStandUp(game, p, START_HEALTH, out);
-    }
+    for (GamePlayer& p : game.players) p.roundKills = 0;
 }
 
 void gameZombiesTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
     if (game.phase == Phase::STARTING || game.phase == Phase::CALM) {
+        if (now + SPOKEN_LINE_GAP_MS >= game.phaseUntil) reviveForNextRound(game, now, out);
         if (now >= game.phaseUntil) gameStartRound(game, now, out);
         return;
     }
@@ -128,15 +146,14 @@ void gameZombiesTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
         spawn(game, now, out);
     const uint32_t stepMs = gameZombieStepMs(game.round);
     for (Zombie& z : game.zombies) {
-        if (GamePlayer* p = victim(game, z)) {
+        if (now < z.staggerUntil) continue;
+        if (GamePlayer* p = victim(game, z, now)) {
             if (!z.inContact) {
                 z.inContact = true;
                 z.biteAt = now + BITE_WINDUP_MS;
             } else if (now >= z.biteAt) {
                 z.biteAt = now + BITE_GAP_MS;
-                p->health = std::max(0, p->health - BITE_DAMAGE);
-                gameSendAll(game, Message(MSG_PLAYER_HIT).field(p->pseudo).number(BITE_DAMAGE), out);
-                if (p->health == 0) gamePlayerDown(game, *p, now, out);
+                gameBite(game, *p, now, out);
                 if (game.phase != Phase::ACTIVE) return; // the game is over
             }
             continue;
@@ -144,6 +161,6 @@ void gameZombiesTick(Game& game, uint64_t now, std::vector<GameSend>& out) {
         z.inContact = false;
         if (now < z.nextStepAt) continue;
         z.nextStepAt = now + stepMs;
-        step(game, z, out);
+        step(game, z, now, out);
     }
 }

@@ -22,6 +22,7 @@ void enterLobby(Session& s) {
     s.x = 0;
     s.y = 0;
     s.inGame = false;
+    s.pacing.waiting.clear(); // news of the game left behind
     fanoutEnter(s.id, s.pseudo, s.x, s.y);
 }
 

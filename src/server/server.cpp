@@ -223,6 +223,10 @@ void sendTo(Outbox& out, uint32_t session, const Message& message) { out.sends.p
 
 void sayTo(Outbox& out, uint32_t session, std::string_view text) { sendTo(out, session, Message(MSG_SAY).field(text)); }
 
+void announceTo(Outbox& out, uint32_t session, std::string_view text) {
+    out.sends.push_back({session, Message(MSG_SAY).field(text).text(), true});
+}
+
 void sendToLobby(Outbox& out, const Message& message, uint32_t except) {
     for (Session* s : loggedInPlayers())
         if (!s->inGame && s->id != except) sendTo(out, s->id, message);
@@ -240,6 +244,7 @@ void refuseSession(uint32_t id, const std::string& reason, uint64_t nowMs, Outbo
                     out.sends.end());
     s->closeAt = nowMs + CLOSE_DELAY_MS;
     s->held.clear();
+    s->pacing.waiting.clear();
     sayTo(out, id, reason);
 }
 
@@ -320,8 +325,10 @@ void serverDisconnect(uint32_t session, uint64_t nowMs, Outbox& out) {
     Session* s = findSession(session);
     if (s == nullptr) return;
     if (s->closeAt == 0) out.log.push_back(label(*s) + " déconnecté");
+    const size_t mark = out.sends.size();
     leave(*s, nowMs, out);
     g_sessions.erase(session);
+    pacingFilter(out.sends, mark, nowMs);
 }
 
 void serverReceive(uint32_t session, std::string_view packet, uint64_t arrivalMs, uint64_t nowMs, Outbox& out) {
@@ -337,11 +344,17 @@ void serverReceive(uint32_t session, std::string_view packet, uint64_t arrivalMs
     if (packet.size() > MAX_PACKET) return;
     std::string message(packetMessage(packet));
     if (!utf8IsValid(message)) return;
-    if (!s->busy) return dispatch(*s, message, nowMs, out);
-    if (s->held.size() < HELD_MAX) s->held.push_back(std::move(message));
+    if (s->busy) {
+        if (s->held.size() < HELD_MAX) s->held.push_back(std::move(message));
+        return;
+    }
+    const size_t mark = out.sends.size();
+    dispatch(*s, message, nowMs, out);
+    pacingFilter(out.sends, mark, nowMs);
 }
 
 void serverTick(uint64_t nowMs, Outbox& out) {
+    const size_t mark = out.sends.size();
     // An answer may start the session's next job (a login sent with its registration): until none is left.
     for (std::vector<JobApply> ready = workersCollect(); !ready.empty(); ready = workersCollect())
         for (JobApply& apply : ready) apply(nowMs, out);
@@ -356,6 +369,9 @@ void serverTick(uint64_t nowMs, Outbox& out) {
         g_maintainAt = nowMs + MAINTENANCE_EVERY_MS;
         maintain();
     }
+    // What waited goes after this pass's own sends, whose spoken lines it must not cut.
+    pacingFilter(out.sends, mark, nowMs);
+    pacingTick(nowMs, out);
 }
 
 void serverBacklog(uint32_t session, size_t messages, size_t bytes, uint64_t nowMs, Outbox& out) {
@@ -374,7 +390,9 @@ void serverBacklog(uint32_t session, size_t messages, size_t bytes, uint64_t now
                                    [session](const GameSend& send) { return send.player == session; }),
                     out.sends.end());
     out.clears.push_back(session);
+    const size_t mark = out.sends.size();
     refuseSession(session, "Connexion fermée : votre connexion ne suit plus, trop de messages en attente.", nowMs, out);
+    pacingFilter(out.sends, mark, nowMs); // his team hears that he left, in its turn
 }
 
 ServerCounts serverCounts() {

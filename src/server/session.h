@@ -1,6 +1,7 @@
 #pragma once
 // One connected client, as the server's modules share it.
 #include "server/limits.h"
+#include "server/pacing.h"
 #include "server/server.h"
 #include "server/workers.h"
 
@@ -31,6 +32,7 @@ struct Session {
     uint64_t behindSince = 0; // ...since then
     std::deque<uint64_t> chatRecent; // chat times within the last 5 seconds
     bool chatWarned = false;
+    Pacing pacing; // the spoken lines it is sent, one at a time
 };
 
 constexpr int LOBBY_MIN = 0;
@@ -56,7 +58,9 @@ bool sessionJob(Session& session, JobWork work, SessionApply apply, bool slow = 
 inline const std::string SERVER_BUSY = "Serveur occupé, réessayez dans un instant.";
 
 void sendTo(Outbox& out, uint32_t session, const Message& message);
-// A sentence the client speaks.
+// A sentence the client speaks, answering the player's own request...
 void sayTo(Outbox& out, uint32_t session, std::string_view text);
+// ...or bringing news, which may wait its turn (pacing.h).
+void announceTo(Outbox& out, uint32_t session, std::string_view text);
 // Every logged-in player walking the lobby, but `except`.
 void sendToLobby(Outbox& out, const Message& message, uint32_t except);

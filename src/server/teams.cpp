@@ -43,6 +43,9 @@ void tellMembers(const Team& t, const Message& message, Outbox& out) {
     for (uint32_t m : t.members) sendTo(out, m, message);
 }
 
+// The team's earcon: "team_create", "team_join", "team_leave" or "team_destroy".
+Message teamSound(const char* name) { return Message(MSG_PLAY_SOUND).field(name); }
+
 // The statistics keep every finished game, and its players are free again.
 void endGame(Team& t, Outbox& out) {
     resultsRecord(gameResults(*t.game));
@@ -53,17 +56,26 @@ void endGame(Team& t, Outbox& out) {
 }
 
 // The player leaves his team; the next member leads, an empty team is gone.
+// Those who stay hear who left, and who leads now when it was the leader.
 void leave(Session& s, Outbox& out) {
     Team* t = teamOfSession(s);
     s.team.clear();
     if (t == nullptr) return;
+    const bool ledIt = t->members.front() == s.id;
     t->members.erase(std::remove(t->members.begin(), t->members.end(), s.id), t->members.end());
     if (t->members.empty()) {
         if (t->game) endGame(*t, out);
         g_teams.erase(g_teams.begin() + (t - g_teams.data()));
         return;
     }
+    tellMembers(*t, teamSound("team_leave"), out);
     tellMembers(*t, membersMessage(*t), out);
+    const Session* leader = findSession(t->members.front());
+    for (uint32_t m : t->members) {
+        std::string news = s.pseudo + " a quitté l'équipe.";
+        if (ledIt && leader) news += m == leader->id ? " Vous la dirigez désormais." : " " + leader->pseudo + " la dirige désormais.";
+        announceTo(out, m, news);
+    }
 }
 
 // Its list of teams must read back into a name: no separator, no " (" before
@@ -83,6 +95,7 @@ void handleCreateTeam(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
     if (findTeam(name)) return sayTo(out, s.id, "Ce nom d'équipe est déjà pris.");
     g_teams.push_back({name, {s.id}, nullptr});
     s.team = name;
+    sendTo(out, s.id, teamSound("team_create"));
     sendTo(out, s.id, Message(MSG_TEAM_OK).field(name));
     sendTo(out, s.id, membersMessage(g_teams.back()));
 }
@@ -101,13 +114,17 @@ void handleJoinTeam(Session& s, FieldCursor& fields, uint64_t, Outbox& out) {
     if (t->game) return sayTo(out, s.id, "Cette équipe est en partie.");
     t->members.push_back(s.id);
     s.team = t->name;
+    tellMembers(*t, teamSound("team_join"), out);
     sendTo(out, s.id, Message(MSG_TEAM_JOIN_OK).field(t->name));
     tellMembers(*t, membersMessage(*t), out);
+    for (uint32_t m : t->members)
+        if (m != s.id) announceTo(out, m, s.pseudo + " a rejoint l'équipe.");
 }
 
 void handleLeaveTeam(Session& s, FieldCursor&, uint64_t, Outbox& out) {
     if (s.team.empty()) return sayTo(out, s.id, "Vous n'êtes dans aucune équipe.");
     leave(s, out);
+    sendTo(out, s.id, teamSound("team_leave"));
     sendTo(out, s.id, MSG_LEFT_TEAM);
 }
 
@@ -118,6 +135,7 @@ void handleDestroyTeam(Session& s, FieldCursor&, uint64_t, Outbox& out) {
     if (t->game) return sayTo(out, s.id, "Votre équipe est en partie.");
     for (uint32_t m : t->members)
         if (Session* member = findSession(m)) member->team.clear();
+    tellMembers(*t, teamSound("team_destroy"), out);
     tellMembers(*t, MSG_TEAM_DESTROYED, out);
     g_teams.erase(g_teams.begin() + (t - g_teams.data()));
 }

@@ -261,6 +261,7 @@ TEST_F(FirstGame, AnAccountMadeElsewhereLogsInPlaysAGameToItsEndAndLogsInAgain) 
     play();
 
     EXPECT_GE(played("wall_lobby"), 1u);
+    EXPECT_EQ(played("team_create"), 1u) << "the team's own sound, played by the server";
     EXPECT_EQ(roundEnd, "Round terminé. Nombre de kill par joueur : Alice : 6");
     EXPECT_EQ(played("death_walker"), 6u) << "every zombie of the first round heard dying";
     EXPECT_GE(played("fire_Revolver"), 12u) << "two hits a zombie at least";

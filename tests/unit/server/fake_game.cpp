@@ -13,7 +13,9 @@ bool opens = true;
 bool finished = false;
 std::vector<GameResult> results;
 std::vector<Call> calls;
+std::vector<GameSend> toSend;
 void reset() {
+    toSend.clear();
     opens = true;
     finished = false;
     results.clear();
@@ -37,7 +39,10 @@ void gameHandle(Game&, uint32_t player, const std::string& message, uint64_t, st
     calls.push_back({"handle", player, message});
 }
 
-void gameTick(Game&, uint64_t, std::vector<GameSend>&) {}
+void gameTick(Game&, uint64_t, std::vector<GameSend>& out) {
+    out.insert(out.end(), toSend.begin(), toSend.end());
+    toSend.clear();
+}
 
 void gameRemovePlayer(Game& game, uint32_t player, uint64_t, std::vector<GameSend>& out) {
     calls.push_back({"remove", player, ""});

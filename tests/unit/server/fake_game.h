@@ -18,6 +18,7 @@ extern bool opens;                      // gameCreate gives a game
 extern bool finished;                   // gameFinished of every game
 extern std::vector<GameResult> results; // gameResults of every game
 extern std::vector<Call> calls;
+extern std::vector<GameSend> toSend;    // sent by the next gameTick
 void reset();
 
 } // namespace fake_game

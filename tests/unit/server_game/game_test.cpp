@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint32_t ALICE = 11, BOB = 22;
+constexpr uint32_t ALICE = 11, BOB = 22, CHLOE = 33;
 
 struct GameTest : ::testing::Test {
     uint64_t now = 1000;
@@ -36,11 +36,13 @@ struct GameTest : ::testing::Test {
         player(id).pos = {x, y};
         game->pathDirty = true;
     }
-    // Texts one player received, in order; taken out of `out`.
+    // Texts one player received, in order; taken out of `out`. News that may
+    // wait its turn (an announcement) reads "news " + text, news taken back
+    // "withdraw " + text.
     std::vector<std::string> take(uint32_t id) {
         std::vector<std::string> texts;
         for (const GameSend& s : out)
-            if (s.player == id) texts.push_back(s.text);
+            if (s.player == id) texts.push_back((s.withdraw ? "withdraw " : s.announcement ? "news " : "") + s.text);
         out.erase(std::remove_if(out.begin(), out.end(), [&](auto& s) { return s.player == id; }), out.end());
         return texts;
     }
@@ -52,7 +54,7 @@ struct GameTest : ::testing::Test {
 using Texts = std::vector<std::string>;
 
 TEST_F(GameTest, StartMovesWallsAndDoors) {
-    EXPECT_EQ(take(ALICE), Texts{"START_MAISON"});
+    EXPECT_EQ(take(ALICE), (Texts{"START_MAISON", "POS:0,0"})) << "every sound placed from the entrance";
     take(BOB);
     send(ALICE, "MOVE:Z\r"); // not a way
     send(ALICE, "MOVE:S");
@@ -99,40 +101,104 @@ TEST_F(GameTest, ZombieWalksAroundAClosedDoorThenThroughItOnceOpened) {
     EXPECT_EQ(count(steps, "Z_POS:" + std::to_string(id) + ",50,50"), 0);
 }
 
-TEST_F(GameTest, BitesEverySecondUntilTheDownThenARevivalWithinOneTile) {
+// A fall as the team hears it: who is down and where, the fallen player's
+// hope and his reminders, who revived him, his grace and his health coming
+// back, then out until the next round, and up again before it starts.
+TEST_F(GameTest, ADownTheTeamHearsARevivalItsGraceAndTheNextRound) {
+    game = gameCreate({{ALICE, "Alice"}, {BOB, "Bob"}, {CHLOE, "Chloé"}}, now, 7, out);
     startRound();
     place(ALICE, 10, 10);
     place(BOB, 30, 10);
+    place(CHLOE, 30, 40);
     addZombie(11, 10);
     advance(3490);
-    Texts heard = take(BOB);
-    EXPECT_EQ(heard, (Texts{"PLAYER_HIT:Alice:25", "PLAYER_HIT:Alice:25", "PLAYER_HIT:Alice:25"}));
+    EXPECT_EQ(take(BOB), (Texts{"PLAYER_HIT:Alice:25", "PLAYER_HIT:Alice:25", "PLAYER_HIT:Alice:25"}));
     advance(1000);
-    heard = take(BOB);
-    heard.resize(2); // then the zombie turns to Bob
-    EXPECT_EQ(heard, (Texts{"PLAYER_HIT:Alice:25", "PLAYER_DOWN:Alice:10,10"}));
+    Texts heard = take(BOB);
+    heard.resize(3); // then the zombie turns to Bob
+    EXPECT_EQ(heard, (Texts{"PLAYER_HIT:Alice:25", "PLAYER_DOWN:Alice:10,10",
+                            "news SAY:Alice est à terre en 10; 10. Réanimation possible pendant 30 secondes."}));
+    EXPECT_EQ(count(take(ALICE), "news SAY:Vous êtes à terre : un coéquipier a encore 30 secondes pour vous réanimer."), 1);
     game->zombies.clear();
     addZombie(90, 25, true); // keeps the round open
-    take(ALICE);
     send(ALICE, "MOVE:D");
     send(ALICE, "SHOOT");
-    EXPECT_TRUE(take(ALICE).empty()); // a downed player does nothing
+    send(ALICE, "MOVE:D");
+    now += DOWN_REMINDER_GAP_MS;
+    send(ALICE, "MOVE:Z");
+    EXPECT_EQ(take(ALICE), (Texts{"SAY:Vous êtes à terre : un coéquipier a encore 30 secondes pour vous réanimer.",
+                                  "SAY:Vous êtes à terre : un coéquipier a encore 26 secondes pour vous réanimer."}));
     place(BOB, 12, 10);
     send(BOB, "REVIVE");
     EXPECT_EQ(take(BOB), Texts{"SAY:Personne à réanimer à côté de vous."});
     place(BOB, 11, 11);
     send(BOB, "REVIVE");
-    EXPECT_EQ(take(ALICE), Texts{"REVIVED"});
+    EXPECT_EQ(take(ALICE), (Texts{"withdraw SAY:Vous êtes à terre : un coéquipier a encore 30 secondes pour vous réanimer.",
+                                  "REVIVED"})) << "if it was not said yet, it is no longer true";
     EXPECT_EQ(take(BOB), Texts{"SAY:Vous avez réanimé Alice."});
+    EXPECT_EQ(take(CHLOE).back(), "news SAY:Bob a réanimé Alice.");
+
+    // No bite in the grace; bites again after it; health back a step a second once the bites stop.
+    place(BOB, 30, 10);
+    addZombie(10, 11, true);
+    advance(REVIVE_GRACE_MS);
+    EXPECT_EQ(count(take(BOB), "PLAYER_HIT:Alice"), 0);
+    advance(BITE_WINDUP_MS + 10);
+    EXPECT_EQ(count(take(BOB), "PLAYER_HIT:Alice"), 1);
+    take(ALICE);
+    game->zombies.resize(1);
+    advance(REGEN_DELAY_MS - 20);
     send(ALICE, "CHECK_HEALTH");
-    EXPECT_EQ(take(ALICE), Texts{"HEALTH_MSG:Santé : 50 sur 100."});
-    // Left down, he is out for the round and back at the next one.
+    advance(10);
+    send(ALICE, "CHECK_HEALTH");
+    advance(20000);
+    send(ALICE, "CHECK_HEALTH");
+    EXPECT_EQ(take(ALICE), (Texts{"HEALTH_MSG:Santé : 25 sur 100.", "HEALTH_MSG:Santé : 30 sur 100.",
+                                  "HEALTH_MSG:Santé : 100 sur 100."}));
+
+    // Left down, he is out for the round and back before the next one, "Réanimé." heard before "Round".
     gamePlayerDown(*game, player(ALICE), now, out);
+    take(ALICE);
     advance(DOWN_TIMEOUT_MS);
-    EXPECT_EQ(take(ALICE).back(), "YOU_DIED");
+    EXPECT_EQ(take(ALICE), (Texts{"withdraw SAY:Vous êtes à terre : un coéquipier a encore 30 secondes pour vous réanimer.",
+                                  "YOU_DIED", "news SAY:Vous êtes hors jeu jusqu'au prochain round."}));
+    EXPECT_EQ(take(CHLOE).back(), "news SAY:Alice est hors jeu jusqu'au prochain round.");
     game->zombies.clear();
-    advance(ROUND_CALM_MS + 20);
-    EXPECT_EQ(take(ALICE), (Texts{"ROUND_END", "ROUND_START:2", "REVIVED"}));
+    advance(10);
+    EXPECT_EQ(take(ALICE), Texts{"ROUND_END"});
+    advance(ROUND_CALM_MS - SPOKEN_LINE_GAP_MS - 10);
+    EXPECT_TRUE(take(ALICE).empty());
+    advance(10);
+    EXPECT_EQ(take(ALICE), Texts{"REVIVED"});
+    advance(SPOKEN_LINE_GAP_MS - 10);
+    EXPECT_TRUE(take(ALICE).empty());
+    advance(10);
+    EXPECT_EQ(take(ALICE), Texts{"ROUND_START:2"});
+}
+
+// A blade strikes a zombie back a tile and holds it, so a player who keeps
+// striking is never bitten; its kill has the blade's own sound, for its holder.
+TEST_F(GameTest, AKnifeKeepsAZombieAtBay) {
+    startRound();
+    place(ALICE, 10, 10);
+    place(BOB, 40, 40);
+    send(ALICE, "SWITCH:0");
+    Zombie& z = addZombie(11, 10, false, 100000);
+    const std::string id = std::to_string(z.id);
+    send(ALICE, "SHOOT");
+    EXPECT_EQ(take(BOB), (Texts{"REMOTE_SHOOT:Alice:Couteau:10,10", "Z_HIT:" + id + ",Couteau:11,10", "Z_POS:" + id + ",12,10"}));
+    for (int t = 0; t < 2000; ++t) { // 20 s, striking whenever it is within reach
+        if (houseNextTo(player(ALICE).pos, game->zombies[0].pos)) send(ALICE, "SHOOT");
+        advance(10);
+    }
+    Texts heard = take(BOB);
+    EXPECT_EQ(count(heard, "PLAYER_HIT:"), 0);
+    EXPECT_GE(count(heard, "Z_HIT:" + id), 15);
+    game->zombies[0].health = 1;
+    advance(1000);
+    send(ALICE, "SHOOT");
+    EXPECT_EQ(take(ALICE).back(), "PLAY_SOUND:mort_Couteau");
+    EXPECT_EQ(count(take(BOB), "PLAY_SOUND:"), 0);
 }
 
 TEST_F(GameTest, PotionLiftsItsDrinkerOnceAndHoldsOffTheEnd) {
@@ -152,9 +218,12 @@ TEST_F(GameTest, PotionLiftsItsDrinkerOnceAndHoldsOffTheEnd) {
     EXPECT_EQ(take(ALICE), Texts{"SECOND_CHANCE_READY"});
     gamePlayerDown(*game, player(ALICE), now, out);
     advance(POTION_REVIVE_MS);
-    EXPECT_EQ(take(ALICE), (Texts{"PLAYER_DOWN:Alice:52,10", "REVIVED"}));
+    EXPECT_EQ(take(ALICE), (Texts{"PLAYER_DOWN:Alice:52,10",
+                                  "news SAY:Vous êtes à terre : votre potion vous relève dans 5 secondes.",
+                                  "withdraw SAY:Vous êtes à terre : votre potion vous relève dans 5 secondes.", "REVIVED"}));
     EXPECT_EQ(player(ALICE).health, START_HEALTH);
     gamePlayerDown(*game, player(ALICE), now, out); // no potion left: alone and down, the game ends
+    advance(SPOKEN_LINE_GAP_MS);
     EXPECT_EQ(count(take(ALICE), "GAME_OVER_SIGNAL"), 1);
 }
 
@@ -239,7 +308,7 @@ TEST_F(GameTest, EmptyMagazineReloadAndTheFireGap) {
     EXPECT_EQ(count(take(BOB), "REMOTE_SHOOT:Alice:Revolver:0,0"), 6);
     send(ALICE, "RELOAD");
     send(ALICE, "CHECK_AMMO");
-    EXPECT_EQ(take(ALICE), (Texts{"RELOAD_OK:Revolver", "AMMO_MSG:Revolver : 6 balles chargées, 18 en réserve."}));
+    EXPECT_EQ(take(ALICE), (Texts{"RELOAD_OK:Revolver", "AMMO_MSG:Revolver : 6 balles chargées, 42 en réserve."}));
     player(ALICE).slots[1] = {REVOLVER, 0, 0};
     send(ALICE, "RELOAD");
     send(ALICE, "SWITCH:2");
@@ -294,24 +363,44 @@ TEST_F(GameTest, BonusesDoubleThePointsAndKillAtOneHitUntilTheyEnd) {
     advance(1000);
     EXPECT_EQ(take(BOB), Texts{"BONUS_DOUBLE_POINTS_END"});
     advance(1000);
-    EXPECT_EQ(take(BOB), Texts{"SAY:Fin de la mort instantanée."});
+    EXPECT_EQ(take(BOB), (Texts{"PLAY_SOUND:bonus_insta", "news SAY:Fin de la mort instantanée."}));
 }
 
+// The last words: a box weapon on show taken back, then "Vous etes mort !",
+// "Partie terminee." and the figures each heard whole, queries answered until
+// the lobby, actions not.
 TEST_F(GameTest, GameOverTellsTheStatisticsAndSendsEveryoneBack) {
     startRound();
     player(ALICE).kills = 3;
     player(ALICE).earned = 420;
     player(BOB).kills = 1;
     player(BOB).earned = 130;
+    game->box.state = BoxState::OFFERED;
+    game->box.weapon = AK47;
     gamePlayerDown(*game, player(BOB), now, out);
-    EXPECT_EQ(take(ALICE), Texts{"PLAYER_DOWN:Bob:0,0"});
+    EXPECT_EQ(take(ALICE), (Texts{"PLAYER_DOWN:Bob:0,0",
+                                  "news SAY:Bob est à terre en 0; 0. Réanimation possible pendant 30 secondes."}));
+    take(BOB);
     gamePlayerDown(*game, player(ALICE), now, out);
-    EXPECT_EQ(take(BOB), (Texts{"PLAYER_DOWN:Bob:0,0", "PLAYER_DOWN:Alice:0,0", "GAME_OVER_SIGNAL",
-                                "STATS:Partie terminée au round 1. Alice : 3 zombies tués, 420 points. Bob : 1 zombie tué, 130 points."}));
-    advance(GAME_OVER_LOBBY_MS - 10);
-    EXPECT_FALSE(gameFinished(*game));
+    EXPECT_EQ(take(BOB), (Texts{"PLAYER_DOWN:Alice:0,0", "BOX_DESPAWN"}));
+    advance(SPOKEN_LINE_GAP_MS - 10);
+    send(ALICE, "MOVE:Z");
+    send(ALICE, "REQ_ROUND");
+    send(ALICE, "CHECK_HEALTH");
+    EXPECT_EQ(take(ALICE), (Texts{"PLAYER_DOWN:Alice:0,0", "BOX_DESPAWN", "SAY:Partie terminée au round 1.",
+                                  "HEALTH_MSG:Partie terminée."}));
     advance(10);
-    EXPECT_EQ(take(ALICE).back(), "GOTO_LOBBY");
+    EXPECT_EQ(take(BOB), Texts{"GAME_OVER_SIGNAL"});
+    advance(SPOKEN_LINE_GAP_MS - 10);
+    EXPECT_TRUE(take(BOB).empty());
+    advance(10);
+    EXPECT_EQ(take(BOB), Texts{"STATS:Partie terminée au round 1. Alice : 3 zombies tués, 420 points. "
+                               "Bob : 1 zombie tué, 130 points."});
+    advance(GAME_OVER_LOBBY_MS - SPOKEN_LINE_GAP_MS - 10);
+    EXPECT_FALSE(gameFinished(*game));
+    send(BOB, "REQ_POINTS");
+    advance(10);
+    EXPECT_EQ(take(BOB), (Texts{"SAY:Vous avez 500 points.", "GOTO_LOBBY"}));
     EXPECT_TRUE(gameFinished(*game));
     std::vector<GameResult> results = gameResults(*game);
     ASSERT_EQ(results.size(), 2u);
@@ -319,6 +408,37 @@ TEST_F(GameTest, GameOverTellsTheStatisticsAndSendsEveryoneBack) {
     EXPECT_EQ(results[0].points, 420);
     EXPECT_EQ(results[0].kills, 3);
     EXPECT_EQ(results[0].round, 1);
+}
+
+// Buying the sword or taking a box weapon over another weapon asks first; a
+// second Enter after a pause confirms, a held one never does.
+TEST_F(GameTest, ReplacingAWeaponAsksFirst) {
+    startRound();
+    addZombie(90, 25, true);
+    place(ALICE, 1, 49);
+    player(ALICE).slots[2] = {AK47, 30, 120};
+    player(ALICE).points = 100;
+    send(ALICE, "ACTION");
+    EXPECT_EQ(take(ALICE), Texts{"SAY:L'épée coûte 500 points. Vous en avez 100."});
+    player(ALICE).points = 1000;
+    for (int i = 0; i < 6; ++i, now += 200) send(ALICE, "ACTION"); // Enter held
+    EXPECT_EQ(take(ALICE), Texts{"SAY:Prendre l'Épée à la place de votre AK47 ? Appuyez de nouveau sur Entrée pour confirmer."});
+    now += CONFIRM_PAUSE_MS;
+    send(ALICE, "ACTION");
+    EXPECT_EQ(take(ALICE), Texts{"EPEE_PICKUP_OK"});
+    EXPECT_EQ(player(ALICE).points, 1000 - SWORD_COST);
+    EXPECT_EQ(player(ALICE).slots[2].weapon, EPEE);
+
+    place(ALICE, 30, 21);
+    game->box = MysteryBox{0, BoxState::OFFERED, now + 60000, ALICE, M16, 3};
+    const std::string question = "SAY:Prendre le M16 à la place de votre Épée ? Appuyez de nouveau sur Entrée pour confirmer.";
+    send(ALICE, "ACTION");
+    now += CONFIRM_WINDOW_MS + 10; // too late: asked again
+    send(ALICE, "ACTION");
+    now += CONFIRM_PAUSE_MS;
+    send(ALICE, "ACTION");
+    EXPECT_EQ(take(ALICE), (Texts{question, question, "BOX_PICKUP_OK:M16:30,20"}));
+    EXPECT_EQ(player(ALICE).slots[2].weapon, M16);
 }
 
 TEST_F(GameTest, QueriesAnswerInWords) {
@@ -337,9 +457,11 @@ TEST_F(GameTest, QueriesAnswerInWords) {
 }
 
 TEST_F(GameTest, LeavingSendsThePlayerBackAndAnEmptyGameEnds) {
+    take(BOB);
+    game->box.state = BoxState::OFFERED; // its loop would play on in the lobby
     gameRemovePlayer(*game, BOB, now, out);
-    EXPECT_EQ(take(BOB).back(), "GOTO_LOBBY");
-    EXPECT_EQ(take(ALICE).back(), "SAY:Bob a quitté la partie.");
+    EXPECT_EQ(take(BOB), (Texts{"BOX_DESPAWN", "GOTO_LOBBY"}));
+    EXPECT_EQ(take(ALICE).back(), "news SAY:Bob a quitté la partie.");
     send(BOB, "MOVE:Z");
     send(ALICE, "GET_MEMBER:1");
     EXPECT_TRUE(take(BOB).empty());
