@@ -1,10 +1,6 @@
 // A new player's whole first evening, by ear and keys alone: the client's main
 // loop with its platform doubles against a real AshenServer on the main port.
-// An account is made on one machine; on another, a wrong password is refused
-// and the right one logs in, the lobby's edge keys answered, a team made that
-// plays a game to its end; a later login finds no team and no news of the
-// pseudo, and the rankings name the player. The fake clock follows real time,
-// since the server's zombies do.
+// The fake clock follows real time, since the server's zombies do.
 #include "base/sha256.h"
 #include "client_test_support.h"
 #include "core/local_player.h"

@@ -24,7 +24,7 @@ TEST_F(Online, StoredIdentityAsksThePasswordOnceAFailureReturnsToTheMenuAndTheTe
     chooseMainServer();
     typeAt(750, "secret");
     press(VK_RETURN, 1000);
-    awaitPackets(server, 1100, 1, "AUTH_FAIL:Mot de passe incorrect."); // back to the menu (incoming_test)
+    awaitPackets(server, 1100, 1, {"AUTH_FAIL:Mot de passe incorrect."}); // back to the menu (incoming_test)
     fake::at(1300, [&] { server.disconnectClients(); });
     fake::at(1310, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
     press(VK_RETURN, 1600); // the server list
@@ -55,7 +55,7 @@ TEST_F(Online, LobbyChatsThenALeaderRetypesATakenTeamNameAndStartsTheGame) {
     withIdentity();
     chooseMainServer();
     typeAt(750, "!"); // in the menu: nothing
-    awaitPackets(server, 800, 1, "GOTO_LOBBY");
+    awaitPackets(server, 800, 1, {"GOTO_LOBBY"});
     typeAt(1000, "!salut");
     press(VK_RETURN, 1200);
     typeAt(1300, "*");
@@ -66,7 +66,7 @@ TEST_F(Online, LobbyChatsThenALeaderRetypesATakenTeamNameAndStartsTheGame) {
     press(VK_RETURN, 2300); // "Créer une équipe": the name entry
     typeAt(2400, "Les Élus");
     press(VK_RETURN, 2600);
-    awaitPackets(server, 2700, 4, "SAY:Ce nom d'équipe est déjà pris.");
+    awaitPackets(server, 2700, 4, {"SAY:Ce nom d'équipe est déjà pris."});
     typeAt(2800, "23");
     press(VK_BACK, 2900);
     press(VK_RETURN, 3200);

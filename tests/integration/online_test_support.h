@@ -32,9 +32,6 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         });
     }
-    static void awaitPackets(EnetTestServer& server, uint32_t at, size_t count, const std::string& reply) {
-        awaitPackets(server, at, count, {reply});
-    }
     // Each text was spoken, in this order (others may come between).
     static void expectHeardInOrder(std::initializer_list<std::string> texts) {
         auto at = fake::spoken().begin();

@@ -1,11 +1,6 @@
-// Losing the server, however it goes: two whole clients (the real main loop,
-// keys and speech doubled) log in to a real AshenServer, which is stopped
-// with SIGTERM or killed, then started again on the same port with the same
-// accounts; each time each client says "Serveur deconnecte." exactly once and,
-// logged in again, finds the group menu as a new player does, whatever team
-// it had made.
-// Each client runs in a process of its own, since a client's state is its
-// process's. tests/integration/server_loss_soak.sh kills it more often.
+// Losing the server, however it goes: two whole clients, each in a process of
+// its own since a client's state is its process's, against a real AshenServer
+// stopped or killed and started again (server_loss_soak.sh kills it more often).
 #include "base/sha256.h"
 #include "client_test_support.h"
 #include "net/connection.h"
