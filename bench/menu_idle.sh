@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The real client idle in the main menu under a private Xvfb, every sound
 # loaded on OpenAL Soft's null output, speech on standard output. Three runs,
-# each with a fresh client and a bare 10 ms sleep loop side by side for the
-# same time; each prints the client's resident memory, its threads and its
-# CPU time against the loop's (main thread and whole process), and the last
-# line gives the median ratios of the three.
+# each with a fresh client and a bare 10 ms sleep loop side by side on one
+# core for the same time; each prints the client's resident memory, its
+# threads and its CPU time against the loop's (main thread and whole
+# process), and the last line gives the median ratios of the three.
 # Usage: menu_idle.sh BUILD_DIR [SECONDS]
 set -eu
 build=$(cd "$1" && pwd)
@@ -41,7 +41,12 @@ run() {
     grep -q "Menu principal" "$work/out" || { echo "the client never reached the main menu"; cat "$work/out"; exit 1; }
     sleep 2
 
-    "$build/sleep_loop" &
+    # The client's main thread and the loop share one core: the two cores of
+    # a machine differ (clock, other work), which moved single runs by 0.3.
+    local core
+    core=$(( $(nproc) - 1 ))
+    taskset -pc "$core" $client >/dev/null
+    taskset -c "$core" "$build/sleep_loop" &
     local loop=$!
     pids+=($loop)
 

@@ -49,6 +49,9 @@ void textEntryKeys(const KeyPass& p) {
 } // namespace
 
 void updateInputs() {
+    // Out of a game every key below acts only while down, so an idle frame
+    // has nothing to ask; a game's pass also keeps its map list current.
+    if (SceneManager::currentScene != Scene::MAISON && !platform::anyKeyDown()) return;
     KeyPass p;
     p.now = platform::tickCount();
     p.canAct = ticksSince(p.now, lastActionTime) > ACTION_GAP_MS;

@@ -252,6 +252,8 @@ void KeyBindingManager::init() {
 void KeyBindingManager::reload() { init(); }
 
 bool KeyBindingManager::isPressed(std::string_view action) {
+    // Most frames of a game have no key down: no table to search.
+    if (!platform::anyKeyDown()) return false;
     auto it = g_bindings.find(action);
     if (it == g_bindings.end()) return false;
     const KeyChord& chord = it->second;

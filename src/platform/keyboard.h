@@ -41,4 +41,9 @@ namespace platform {
 // as the main block's.
 bool isKeyDown(int vk);
 
+// False when no key at all is held or tapped, so no isKeyDown or
+// isPhysicalKeyDown can answer true: an idle frame skips its key lookups.
+// May answer true for a key no binding reads.
+bool anyKeyDown();
+
 } // namespace platform

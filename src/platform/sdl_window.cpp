@@ -31,6 +31,13 @@ std::deque<WindowEvent> g_pending;
 // Keys pressed during the last pump, even if already released: a tap shorter
 // than a frame still reads as down for the frame after it.
 bool g_tapped[SDL_NUM_SCANCODES] = {};
+// Key state and focus change only when SDL is pumped: an idle frame reads
+// these few flags instead of SDL's tables (cold after each sleep).
+struct {
+    bool held = false;   // a key was held at the last pump
+    bool tapped = false; // g_tapped has a key set
+    bool focused = false;
+} g_keys;
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 Display* g_display = nullptr; // null on another window system: SDL is always asked
@@ -39,10 +46,14 @@ Display* g_display = nullptr; // null on another window system: SDL is always as
 // an idle frame's wait is one cheap call.
 int g_watch = -1;
 #endif
-int g_quietPumps = 0;
-// SDL's own work that comes without X traffic (signals, input method, focus
-// settling) waits at most this many frames.
-constexpr int FULL_PUMP_EVERY = 10;
+// SDL also has work that comes without X traffic. An input method's answer
+// and a focus change settling follow the X traffic that caused them within
+// half a second: SDL is pumped every frame meanwhile. A signal waits at most
+// a quarter of a second.
+constexpr int ACTIVE_FRAMES = 50;
+constexpr int IDLE_PUMP_EVERY = 25;
+int g_framesSinceTraffic = ACTIVE_FRAMES;
+int g_framesSincePump = 0;
 using FrameClock = std::chrono::steady_clock;
 // When the last frame started; none before the first.
 std::optional<FrameClock::time_point> g_frameStart;
@@ -103,6 +114,18 @@ void queueCharacters(const char* text) {
     }
 }
 
+void noteKeys() {
+    static const Uint8 none[SDL_NUM_SCANCODES] = {};
+    g_keys.held = std::memcmp(SDL_GetKeyboardState(nullptr), none, sizeof none) != 0;
+    g_keys.focused = g_window && SDL_GetKeyboardFocus() == g_window;
+}
+
+void forgetTaps() {
+    if (!g_keys.tapped) return;
+    std::fill(std::begin(g_tapped), std::end(g_tapped), false);
+    g_keys.tapped = false;
+}
+
 bool down(SDL_Scancode sc) { return SDL_GetKeyboardState(nullptr)[sc] || g_tapped[sc]; }
 
 // With NumLock off the keypad's navigation keys act as the main block's.
@@ -127,7 +150,10 @@ void handle(const SDL_Event& e) {
     case SDL_QUIT: g_pending.push_back({WindowEventType::Close, {}}); break;
     case SDL_TEXTINPUT: queueCharacters(e.text.text); break;
     case SDL_KEYDOWN:
-        if (!e.key.repeat && e.key.keysym.scancode < SDL_NUM_SCANCODES) g_tapped[e.key.keysym.scancode] = true;
+        if (!e.key.repeat && e.key.keysym.scancode < SDL_NUM_SCANCODES) {
+            g_tapped[e.key.keysym.scancode] = true;
+            g_keys.tapped = true;
+        }
         break;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE)
@@ -194,6 +220,7 @@ bool createWindow(const std::string& title) {
     }
     paintBlack();
     SDL_StartTextInput();
+    noteKeys();
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -223,23 +250,35 @@ void destroyWindow() {
 #endif
     g_pending.clear();
     g_frameStart.reset();
+    g_framesSinceTraffic = ACTIVE_FRAMES;
+    g_framesSincePump = 0;
+    forgetTaps();
+    g_keys = {};
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
 }
 
+// Counts a frame; true when SDL is due a pump though the X server is quiet.
+bool pumpDue() {
+    if (g_framesSinceTraffic < ACTIVE_FRAMES) ++g_framesSinceTraffic;
+    return g_framesSinceTraffic < ACTIVE_FRAMES || ++g_framesSincePump >= IDLE_PUMP_EVERY;
+}
+
 void gather() {
-    g_quietPumps = 0;
+    g_framesSincePump = 0;
     SDL_PumpEvents();
     SDL_Event events[32];
     int n = 0;
     while ((n = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
         for (int i = 0; i < n; ++i) handle(events[i]);
+    noteKeys();
 }
 
 void pumpWindowEvents() {
     if (!g_window) return;
-    std::fill(std::begin(g_tapped), std::end(g_tapped), false);
-    if (windowSystemQuiet() && ++g_quietPumps < FULL_PUMP_EVERY) return;
+    forgetTaps();
+    if (!windowSystemQuiet()) g_framesSinceTraffic = 0;
+    else if (!pumpDue()) return;
     gather();
 }
 
@@ -247,16 +286,17 @@ bool waitBetweenFrames(uint32_t periodMs) {
     const auto deadline = g_frameStart ? *g_frameStart + std::chrono::milliseconds(periodMs) : FrameClock::now();
     const auto left = [&] { return std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - FrameClock::now()).count(); };
     if (g_window && g_tapsRead) {
-        std::fill(std::begin(g_tapped), std::end(g_tapped), false);
+        forgetTaps();
         g_tapsRead = false;
     }
     // An idle frame costs this one wait: the X connection is asked only when
     // it has spoken, and what it said is gathered at once.
     for (int64_t ns; (ns = left()) > 0 && windowSystemSpeaks(ns);) {
+        g_framesSinceTraffic = 0;
         gather();
         if (!g_pending.empty()) return true;
     }
-    if (g_window && ++g_quietPumps >= FULL_PUMP_EVERY) gather();
+    if (g_window && pumpDue()) gather();
     if (!g_pending.empty()) return true;
     g_frameStart = FrameClock::now();
     g_tapsRead = true;
@@ -270,10 +310,10 @@ bool pollWindowEvent(WindowEvent& event) {
     return true;
 }
 
-bool windowHasFocus() { return g_window && SDL_GetKeyboardFocus() == g_window; }
+bool windowHasFocus() { return g_window && g_keys.focused; }
 
 bool isKeyDown(int vk) {
-    if (!g_window) return false;
+    if (!anyKeyDown()) return false;
     switch (vk) {
     case VK_SHIFT: return down(SDL_SCANCODE_LSHIFT) || down(SDL_SCANCODE_RSHIFT);
     case VK_CONTROL: return down(SDL_SCANCODE_LCTRL) || down(SDL_SCANCODE_RCTRL);
@@ -287,9 +327,11 @@ bool isKeyDown(int vk) {
     return kp != SDL_SCANCODE_UNKNOWN && !(SDL_GetModState() & KMOD_NUM) && down(kp);
 }
 
+bool anyKeyDown() { return g_window && (g_keys.held || g_keys.tapped); }
+
 // The physical keys of layout.h are SDL scancodes.
 bool isPhysicalKeyDown(int key) {
-    if (!g_window || key <= SDL_SCANCODE_UNKNOWN || key >= SDL_NUM_SCANCODES) return false;
+    if (!anyKeyDown() || key <= SDL_SCANCODE_UNKNOWN || key >= SDL_NUM_SCANCODES) return false;
     return down(static_cast<SDL_Scancode>(key));
 }
 

@@ -1,5 +1,7 @@
 #include "fake_platform.h"
 
+#include "fake_layout.h"
+
 #include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "platform/random.h"
@@ -132,6 +134,8 @@ bool isKeyDown(int vk) {
     default: return false;
     }
 }
+
+bool anyKeyDown() { return !fake::g.keys.empty() || fake::anyPhysicalKey(); }
 
 void speak(const std::string& text) { fake::g.spoken.push_back(text); }
 

@@ -27,6 +27,8 @@ void setPhysicalKey(int key, bool down) {
     else g_physical.erase(key);
 }
 
+bool anyPhysicalKey() { return !g_physical.empty(); }
+
 } // namespace fake
 
 namespace platform {

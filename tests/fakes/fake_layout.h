@@ -13,5 +13,6 @@ void setLayoutChar(const std::string& utf8Char, int key, bool shift = false, boo
 // Nothing types anything, no physical key is held.
 void clearLayout();
 void setPhysicalKey(int key, bool down);
+bool anyPhysicalKey();
 
 } // namespace fake

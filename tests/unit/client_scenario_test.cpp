@@ -123,7 +123,11 @@ TEST_F(ClientTest, MainMenuWrapsOpensTheServerListAndQuits) {
     press(VK_ESCAPE, 1600);
     press(VK_UP, 1900);     // Quitter
     press(VK_RETURN, 2200);
+    uint32_t idleKeyReads = 1;
+    fake::at(1400, [&] { idleKeyReads = fake::keyQueries(); });
+    fake::at(1590, [&] { idleKeyReads = fake::keyQueries() - idleKeyReads; });
     EXPECT_EQ(runClient(), 0);
+    EXPECT_EQ(idleKeyReads, 0u) << "an idle menu frame reads no key";
     EXPECT_EQ(fake::spoken(), (Spoken{"Menu principal.", "Quitter", "Connexion au serveur",
                                       "Sélection du serveur. Serveur Principal", "Serveur de Test",
                                       "Connexion au serveur", "Quitter"}));
