@@ -260,7 +260,8 @@ TEST_F(FirstGame, AnAccountMadeElsewhereLogsInPlaysAGameToItsEndAndLogsInAgain) 
     EXPECT_EQ(played("team_create"), 1u) << "the team's own sound, played by the server";
     EXPECT_EQ(roundEnd, "Round terminé. Nombre de kill par joueur : Alice : 6");
     EXPECT_EQ(played("death_walker"), 6u) << "every zombie of the first round heard dying";
-    EXPECT_GE(played("fire_Revolver"), 12u) << "two hits a zombie at least";
+    // A kill may drop the bonus that kills at one hit (one chance in 75).
+    EXPECT_GE(played("fire_Revolver"), played("instant_kill_snd") ? 6u : 12u) << "two hits a zombie at least";
     EXPECT_GE(played("door_open"), 1u);
     EXPECT_TRUE(wentThroughDoor);
     EXPECT_TRUE(heardDown) << "PLAYER_DOWN names the pseudo the login told";
