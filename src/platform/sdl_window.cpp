@@ -48,10 +48,10 @@ int g_watch = -1;
 #endif
 // SDL also has work that comes without X traffic. An input method's answer
 // and a focus change settling follow the X traffic that caused them within
-// half a second: SDL is pumped every frame meanwhile. A signal waits at most
-// a quarter of a second.
+// half a second: SDL is pumped every frame meanwhile. A signal (the quit
+// asked by a session's end) waits at most half a second.
 constexpr int ACTIVE_FRAMES = 50;
-constexpr int IDLE_PUMP_EVERY = 25;
+constexpr int IDLE_PUMP_EVERY = 50;
 int g_framesSinceTraffic = ACTIVE_FRAMES;
 int g_framesSincePump = 0;
 using FrameClock = std::chrono::steady_clock;
